@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+// Text rules shared by every window. All of them work on ANSI bytes, the way
+// the game's own files and registry values are stored.
+
+// Upper-cases the ASCII letters a to z only; every other byte stays as it is,
+// so names that differ in accented letters stay different.
+std::string UpperAscii(std::string_view text);
+
+// Tells whether a byte is the lead byte of a double-byte character in the
+// active code page. The Windows build installs IsDBCSLeadByte; the portable
+// default knows no double-byte code page.
+using LeadBytePredicate = bool (*)(unsigned char);
+void SetLeadBytePredicate(LeadBytePredicate predicate);
+
+// True when the last character is a path separator; a '\' that is the second
+// byte of a double-byte character does not count.
+bool EndsWithSeparator(std::string_view path);
+
+// The path with a '\' appended unless it already ends in one. An empty path
+// becomes "\".
+std::string IncludeTrailingSeparator(std::string_view path);
+
+// The directory part of a file path: everything before the last '\' or ':'.
+// The separator itself is dropped, except that a drive root ("C:\") and a
+// bare root keep it.
+std::string ExtractFileDir(std::string_view path);
+
+// The name part of a file path: everything after the last '\' or ':'.
+std::string ExtractFileName(std::string_view path);
+
+// The extension of a file name without its dot ("jpg"), or empty text.
+std::string ExtractFileExt(std::string_view path);
