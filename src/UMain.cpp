@@ -1,0 +1,156 @@
+#include "UMain.h"
+
+#include <commdlg.h>
+
+#include "core/Text.h"
+#include "forms/UMain.rh"
+#include "forms/app.rh"
+#include "toolkit/Application.h"
+#include "toolkit/FileDialogs.h"
+#include "toolkit/FileVersion.h"
+#include "toolkit/Picture.h"
+#include "toolkit/PictureBox.h"
+#include "toolkit/Shell.h"
+
+TFMain* FMain = nullptr;
+
+const char kGameRegistryKey[] = "SOFTWARE\\Cantivox";
+
+namespace {
+const char kGameExe[] = "\\Cantivox.exe";
+}
+
+TFMain::TFMain() : Form(IDD_MAIN) {}
+
+TFMain::~TFMain() = default;
+
+bool TFMain::OnInit() {
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadIconA(Application::Instance(), MAKEINTRESOURCEA(IDI_APP))));
+  // Dialog templates carry one font; the two value labels are bold.
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
+  font.lfWeight = FW_BOLD;
+  boldFont_.Reset(CreateFontIndirectA(&font));
+  SendDlgItemMessageA(Handle(), IDC_lVersion, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
+  SendDlgItemMessageA(Handle(), IDC_lDefaultDir, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
+  ShowBanner();
+  FormCreate();
+  return true;
+}
+
+void TFMain::ShowBanner() {
+  try {
+    SetPicture(Item(IDC_Image1), Picture::FromJpegResource(Application::Instance(), IDR_BANNER));
+  } catch (const std::exception&) {
+    // The banner is decoration: the window works without it.
+  }
+}
+
+void TFMain::FormCreate() {
+  Application::SetTitle(Application::Title() + " " + GetFileVersionText(Application::ExeName()));
+  SetCaption(Caption() + " " + GetFileVersionText(Application::ExeName()));
+
+  FInstallDir.clear();
+  FInstallVer.clear();
+  FRegistry = std::make_unique<Registry>(HKEY_LOCAL_MACHINE);
+  if (FRegistry->OpenKey(kGameRegistryKey)) ReadInstallInfo();
+
+  const std::string toolDir = ExtractFileDir(Application::ExeName());
+  if (FileExists(toolDir + kGameExe)) {
+    if (UpperAscii(IncludeTrailingSeparator(toolDir)) != UpperAscii(IncludeTrailingSeparator(FInstallDir))) {
+      FInstallVer = "Non default installation. Cannot read version.";
+      FInstallDir = toolDir;
+      SetText(IDC_lVersion, FInstallVer);
+      SetText(IDC_lDefaultDir, FInstallDir);
+    }
+  } else if (!FileExists(FInstallDir + kGameExe)) {
+    Application::ErrorBox("Found path (" + FInstallDir +
+                          ") to Cantivox but this directory doesnt exists! Please reinstall Cantivox.");
+    DisableTools("Wrong or none directory in registry. Please reinstall Cantivox!");
+  }
+}
+
+void TFMain::ReadInstallInfo() {
+  if (FRegistry->ValueExists("InstallDir")) FInstallDir = FRegistry->ReadString("InstallDir");
+  if (FRegistry->ValueExists("InstallVer")) FInstallVer = FRegistry->ReadString("InstallVer");
+  SetText(IDC_lDefaultDir, FInstallDir);
+  SetText(IDC_lVersion, FInstallVer);
+}
+
+void TFMain::DisableTools(const std::string& reason) {
+  for (int id : {IDC_bProfileManager, IDC_bRunSpecial, IDC_bMaintenance, IDC_bConfig, IDC_bRun})
+    Enable(id, false);
+  FInstallDir = reason;
+  SetText(IDC_lDefaultDir, reason);
+}
+
+void TFMain::SetInstallDir(const std::string& dir) {
+  FRegistry->WriteString("InstallDir", dir);
+  SetText(IDC_lDefaultDir, dir);
+  FInstallDir = dir;
+}
+
+std::string TFMain::GetFileVersionText(const std::string& fileName) const {
+  return ::GetFileVersionText(fileName);
+}
+
+void TFMain::LaunchGame(HWND owner, const std::string* parameters) const {
+  // The file is quoted; the working directory is not, because the shell
+  // takes a quoted directory as no directory at all and the game would
+  // start in the tool's own current directory.
+  const std::string file = "\"" + FInstallDir + kGameExe + "\"";
+  const std::string directory = FInstallDir;
+  ShellOpen(owner, file, parameters, &directory, SW_SHOWNORMAL);
+}
+
+bool TFMain::OnCommand(int id, int code, HWND) {
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_Button1: Button1Click(); return true;
+    case IDC_bProfileManager: bProfileManagerClick(); return true;
+    case IDC_bConfig: bConfigClick(); return true;
+    case IDC_bMaintenance: bMaintenanceClick(); return true;
+    case IDC_bRunSpecial: bRunSpecialClick(); return true;
+    case IDC_bRun: bRunClick(); return true;
+    case IDC_bAbout: bAboutClick(); return true;
+    case IDC_bExit: bExitClick(); return true;
+  }
+  return false;
+}
+
+void TFMain::OnClose() { FormClose(); }
+
+void TFMain::FormClose() {
+  FRegistry.reset();
+  DestroyWindow(Handle());
+  Application::Terminate();
+}
+
+void TFMain::bExitClick() { Application::Terminate(); }
+
+void TFMain::bRunClick() { LaunchGame(Handle(), nullptr); }
+
+void TFMain::Button1Click() {
+  if (!Application::ConfirmInformation("Application will restart after change directory. Continue ?")) return;
+  std::string file;
+  if (!OpenFileDialog(Handle(), "Cantivox Installation Directory|Cantivox.exe",
+                      OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING | OFN_DONTADDTORECENT, file))
+    return;
+  const std::string dir = ExtractFileDir(file);
+  if (dir == FInstallDir) return;
+  if (UpperAscii(ExtractFileName(file)) != UpperAscii("Cantivox.exe")) {
+    Application::Message("Invaild directory :). Nothing changed.");
+    return;
+  }
+  SetInstallDir(dir);
+  ShellOpen(Handle(), Application::ExeName(), nullptr, nullptr, SW_SHOWNORMAL);
+  Application::Terminate();
+}
+
+// The tool windows are added one by one; until then their buttons do nothing.
+void TFMain::bProfileManagerClick() {}
+void TFMain::bConfigClick() {}
+void TFMain::bMaintenanceClick() {}
+void TFMain::bRunSpecialClick() {}
+void TFMain::bAboutClick() {}

@@ -1,0 +1,166 @@
+#include "toolkit/Application.h"
+
+#include <commctrl.h>
+
+#include "core/Text.h"
+
+namespace Application {
+namespace {
+
+HINSTANCE instance = nullptr;
+HWND appWindow = nullptr;
+std::string title;
+bool terminated = false;
+
+const char kAppWindowClass[] = "CantivoxToolsApplication";
+
+bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
+
+// The application window is never seen: it only carries the task bar button
+// and hands activation on to the window the user works in.
+LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) {
+        HWND popup = GetLastActivePopup(hwnd);
+        if (popup && popup != hwnd && IsWindowEnabled(popup)) SetActiveWindow(popup);
+      }
+      return 0;
+    case WM_CLOSE:
+      if (HWND popup = GetLastActivePopup(hwnd); popup && popup != hwnd)
+        PostMessageA(popup, WM_CLOSE, 0, 0);
+      return 0;
+  }
+  return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+// MessageBoxA has no Yes/Abort pair; the Yes/No box is shown with its No
+// button renamed while it is being activated.
+HHOOK renameHook = nullptr;
+
+LRESULT CALLBACK RenameButtonsHook(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE) {
+    auto box = reinterpret_cast<HWND>(wParam);
+    SetDlgItemTextA(box, IDYES, "&Yes");
+    SetDlgItemTextA(box, IDNO, "&Abort");
+    UnhookWindowsHookEx(renameHook);
+    renameHook = nullptr;
+    return 0;
+  }
+  return CallNextHookEx(renameHook, code, wParam, lParam);
+}
+
+int Box(const std::string& text, const char* caption, UINT type) {
+  return MessageBoxA(ActiveOwner(), text.c_str(), caption, type);
+}
+
+}  // namespace
+
+void Initialize(HINSTANCE hInstance) {
+  instance = hInstance;
+  SetLeadBytePredicate(IsLeadByte);
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = AppWindowProc;
+  wc.hInstance = hInstance;
+  wc.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(1));
+  wc.lpszClassName = kAppWindowClass;
+  RegisterClassExA(&wc);
+
+  const int x = GetSystemMetrics(SM_CXSCREEN) / 2;
+  const int y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  appWindow = CreateWindowExA(0, kAppWindowClass, title.c_str(),
+                              WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                              x, y, 0, 0, nullptr, nullptr, hInstance, nullptr);
+}
+
+HINSTANCE Instance() { return instance; }
+
+const std::string& Title() { return title; }
+
+void SetTitle(const std::string& text) {
+  title = text;
+  if (appWindow) SetWindowTextA(appWindow, title.c_str());
+}
+
+HWND Window() { return appWindow; }
+
+std::string ExeName() {
+  char path[MAX_PATH * 2] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+  return std::string(path, length);
+}
+
+int Run(HWND dialog) {
+  if (appWindow) ShowWindow(appWindow, SW_SHOWNOACTIVATE);
+  MSG msg;
+  while (!terminated && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (dialog && IsWindow(dialog) && IsDialogMessageA(dialog, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return 0;
+}
+
+void Terminate() {
+  terminated = true;
+  PostQuitMessage(0);
+}
+
+bool Terminated() { return terminated; }
+
+void ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      // Leave the quit request for the loop that owns it.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    HWND active = GetActiveWindow();
+    if (active && IsDialogMessageA(active, &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+HWND ActiveOwner() {
+  HWND active = GetActiveWindow();
+  return active ? active : appWindow;
+}
+
+void Message(const std::string& text) { Box(text, title.c_str(), MB_OK); }
+
+bool ConfirmInformation(const std::string& text) {
+  return Box(text, "Information", MB_YESNO | MB_ICONINFORMATION) == IDYES;
+}
+
+bool ConfirmWarning(const std::string& text) {
+  return Box(text, "Warning", MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+bool ConfirmWarningYesAbort(const std::string& text) {
+  renameHook = SetWindowsHookExA(WH_CBT, RenameButtonsHook, nullptr, GetCurrentThreadId());
+  const int answer = Box(text, "Warning", MB_YESNO | MB_ICONWARNING);
+  if (renameHook) {
+    UnhookWindowsHookEx(renameHook);
+    renameHook = nullptr;
+  }
+  return answer == IDYES;
+}
+
+void ErrorBox(const std::string& text) { Box(text, "Error", MB_OK | MB_ICONERROR); }
+
+void ShowError(const std::string& text) {
+  std::string shown = text;
+  if (!shown.empty() && shown.back() != '.' && shown.back() != '!' && shown.back() != '?') shown += '.';
+  Box(shown, title.c_str(), MB_OK | MB_ICONERROR);
+}
+
+void ShowError(const std::exception& error) { ShowError(std::string(error.what())); }
+
+}  // namespace Application

@@ -1,0 +1,9 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+// The platform's open-file dialog. `filter` is written "description|pattern"
+// with further pairs separated by "|". True when the user chose a file; its
+// full path is then in `path`.
+bool OpenFileDialog(HWND owner, const std::string& filter, DWORD flags, std::string& path);

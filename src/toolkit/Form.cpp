@@ -1,0 +1,131 @@
+#include "toolkit/Form.h"
+
+#include "toolkit/Application.h"
+
+Form::~Form() {
+  if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+}
+
+INT_PTR Form::ShowModal(HWND owner) {
+  modal_ = true;
+  modalResult_ = 0;
+  return DialogBoxParamA(Application::Instance(), MAKEINTRESOURCEA(templateId_), owner, DialogProc,
+                         reinterpret_cast<LPARAM>(this));
+}
+
+HWND Form::Create(HWND owner) {
+  modal_ = false;
+  HWND hwnd = CreateDialogParamA(Application::Instance(), MAKEINTRESOURCEA(templateId_), owner,
+                                 DialogProc, reinterpret_cast<LPARAM>(this));
+  if (hwnd) ShowWindow(hwnd, SW_SHOW);
+  return hwnd;
+}
+
+void Form::Close(INT_PTR result) {
+  modalResult_ = result;
+  if (modal_)
+    EndDialog(hwnd_, result);
+  else
+    DestroyWindow(hwnd_);
+}
+
+void Form::OnClose() {
+  // The close box of a dialog acts as its cancel button.
+  OnCommand(IDCANCEL, BN_CLICKED, Item(IDCANCEL));
+}
+
+INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  Form* form = nullptr;
+  if (msg == WM_INITDIALOG) {
+    form = reinterpret_cast<Form*>(lParam);
+    form->hwnd_ = hwnd;
+    SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+  } else {
+    form = reinterpret_cast<Form*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+  }
+  if (!form) return FALSE;
+
+  // No exception may unwind through user32: report it here and go on.
+  try {
+    return form->Dispatch(msg, wParam, lParam);
+  } catch (const std::exception& error) {
+    Application::ShowError(error);
+  } catch (...) {
+    Application::ShowError(std::string("Unexpected error"));
+  }
+  return msg == WM_INITDIALOG ? TRUE : FALSE;
+}
+
+INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+  INT_PTR result = 0;
+  switch (msg) {
+    case WM_INITDIALOG:
+      return OnInit() ? TRUE : FALSE;
+    case WM_COMMAND:
+      return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
+    case WM_TIMER:
+      OnTimer(wParam);
+      return TRUE;
+    case WM_CLOSE:
+      OnClose();
+      return TRUE;
+    case WM_DESTROY:
+      OnDestroy();
+      return FALSE;
+    case WM_NCDESTROY:
+      hwnd_ = nullptr;
+      return FALSE;
+  }
+  if (OnMessage(msg, wParam, lParam, result)) {
+    SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+std::string Form::Text(int id) const {
+  HWND item = Item(id);
+  const int length = GetWindowTextLengthA(item);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(item, text.data(), length + 1)));
+  return text;
+}
+
+void Form::SetText(int id, const std::string& text) { SetDlgItemTextA(hwnd_, id, text.c_str()); }
+
+std::string Form::Caption() const {
+  const int length = GetWindowTextLengthA(hwnd_);
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  text.resize(static_cast<size_t>(GetWindowTextA(hwnd_, text.data(), length + 1)));
+  return text;
+}
+
+void Form::SetCaption(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
+
+bool Form::Checked(int id) const { return IsDlgButtonChecked(hwnd_, id) == BST_CHECKED; }
+
+void Form::SetChecked(int id, bool checked) {
+  CheckDlgButton(hwnd_, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}
+
+bool Form::Enabled(int id) const { return IsWindowEnabled(Item(id)) != FALSE; }
+
+void Form::Enable(int id, bool enabled) { EnableWindow(Item(id), enabled); }
+
+void Form::Show(int id, bool visible) { ShowWindow(Item(id), visible ? SW_SHOW : SW_HIDE); }
+
+int Form::RadioIndex(int first, int last) const {
+  for (int id = first; id <= last; ++id)
+    if (Checked(id)) return id - first;
+  return -1;
+}
+
+void Form::SetRadioIndex(int first, int last, int index) {
+  for (int id = first; id <= last; ++id) SetChecked(id, id - first == index);
+}
+
+std::string Form::Hint(int id) const {
+  char buffer[512];
+  const int length = LoadStringA(Application::Instance(), static_cast<UINT>(id), buffer, sizeof buffer);
+  return std::string(buffer, static_cast<size_t>(length > 0 ? length : 0));
+}

@@ -1,0 +1,93 @@
+#pragma once
+#include <windows.h>
+#include <shlobj.h>
+
+#include <utility>
+
+// One move-only owner per kind of handle. Each knows the value that means
+// "no handle": FindFirstFileA and CreateFileA fail with INVALID_HANDLE_VALUE,
+// the others with NULL.
+template <typename Traits>
+class UniqueHandle {
+ public:
+  using Type = typename Traits::Type;
+
+  UniqueHandle() = default;
+  explicit UniqueHandle(Type handle) : handle_(handle) {}
+  UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.Release()) {}
+  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  UniqueHandle(const UniqueHandle&) = delete;
+  UniqueHandle& operator=(const UniqueHandle&) = delete;
+  ~UniqueHandle() { Reset(); }
+
+  Type Get() const { return handle_; }
+  explicit operator bool() const { return handle_ != Traits::Invalid(); }
+  Type Release() { return std::exchange(handle_, Traits::Invalid()); }
+  void Reset(Type handle = Traits::Invalid()) {
+    if (handle_ != Traits::Invalid()) Traits::Close(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  Type handle_ = Traits::Invalid();
+};
+
+struct RegKeyTraits {
+  using Type = HKEY;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { RegCloseKey(h); }
+};
+struct FindHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { FindClose(h); }
+};
+struct FileHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Type h) { CloseHandle(h); }
+};
+struct KernelHandleTraits {
+  using Type = HANDLE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { CloseHandle(h); }
+};
+struct GdiObjectTraits {
+  using Type = HGDIOBJ;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { DeleteObject(h); }
+};
+struct PidlTraits {
+  using Type = PIDLIST_ABSOLUTE;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { CoTaskMemFree(h); }
+};
+struct MenuTraits {
+  using Type = HMENU;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { DestroyMenu(h); }
+};
+
+using RegKey = UniqueHandle<RegKeyTraits>;
+using FindHandle = UniqueHandle<FindHandleTraits>;
+using FileHandle = UniqueHandle<FileHandleTraits>;
+using KernelHandle = UniqueHandle<KernelHandleTraits>;
+using GdiObject = UniqueHandle<GdiObjectTraits>;
+using Pidl = UniqueHandle<PidlTraits>;
+using MenuHandle = UniqueHandle<MenuTraits>;
+
+// Selects an object into a device context and puts the old one back.
+class SelectGuard {
+ public:
+  SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), old_(SelectObject(dc, object)) {}
+  ~SelectGuard() { SelectObject(dc_, old_); }
+  SelectGuard(const SelectGuard&) = delete;
+  SelectGuard& operator=(const SelectGuard&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};

@@ -1,0 +1,21 @@
+#include "toolkit/Shell.h"
+
+#include <shellapi.h>
+
+bool ShellOpen(HWND owner, const std::string& file, const std::string* parameters,
+               const std::string* directory, int show) {
+  const auto result = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(owner, "open", file.c_str(), parameters ? parameters->c_str() : nullptr,
+                    directory ? directory->c_str() : nullptr, show));
+  return result > 32;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
