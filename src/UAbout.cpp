@@ -1,0 +1,145 @@
+#include "UAbout.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+
+#include "UMain.h"
+#include "core/ColourEffect.h"
+#include "forms/UAbout.rh"
+#include "toolkit/Application.h"
+
+TFAbout* FAbout = nullptr;
+
+namespace {
+
+const UINT_PTR kColourSubclass = 1;
+
+// A label is a Static control that shows text; pictures, frames and the like
+// are Static controls as well but do not count.
+bool IsLabel(HWND control) {
+  char name[16] = {};
+  GetClassNameA(control, name, sizeof name);
+  if (std::string(name) != "Static") return false;
+  switch (GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK) {
+    case SS_LEFT:
+    case SS_CENTER:
+    case SS_RIGHT:
+    case SS_SIMPLE:
+    case SS_LEFTNOWORDWRAP:
+      return true;
+  }
+  return false;
+}
+
+HFONT BoldTahoma(int pixels) {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return CreateFontA(-MulDiv(pixels, dpi, 96), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                     "Tahoma");
+}
+
+}  // namespace
+
+TFAbout::TFAbout() : Form(IDD_ABOUT) {}
+
+bool TFAbout::OnInit() {
+  for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    if (IsLabel(child)) labels_.push_back(child);
+  colours_.assign(labels_.size(), GetSysColor(COLOR_WINDOWTEXT));
+  // Form answers handled messages through DWLP_MSGRESULT, but a dialog gives
+  // the WM_CTLCOLORSTATIC brush as the procedure's own return value; a
+  // subclass of the window answers that message itself.
+  SetWindowSubclass(Handle(), SubclassProc, kColourSubclass, reinterpret_cast<DWORD_PTR>(this));
+  SetFonts();
+  FormCreate();
+  return true;
+}
+
+void TFAbout::SetFonts() {
+  bigFont_.Reset(BoldTahoma(16));
+  titleFont_.Reset(BoldTahoma(32));
+  const auto big = reinterpret_cast<WPARAM>(bigFont_.Get());
+  SendDlgItemMessageA(Handle(), IDC_lVersion, WM_SETFONT, big, FALSE);
+  SendDlgItemMessageA(Handle(), IDC_Label4, WM_SETFONT, big, FALSE);
+  SendDlgItemMessageA(Handle(), IDC_Label3, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
+}
+
+void TFAbout::FormCreate() { SetText(IDC_lVersion, FMain->GetFileVersionText(Application::ExeName())); }
+
+void TFAbout::OnDestroy() {
+  KillTimer(Handle(), IDT_tMagicColor);
+  RemoveWindowSubclass(Handle(), SubclassProc, kColourSubclass);
+}
+
+bool TFAbout::OnCommand(int id, int code, HWND) {
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_bMagic: bMagicClick(); return true;
+    case IDC_bOK: bOKClick(); return true;
+  }
+  return false;
+}
+
+void TFAbout::OnTimer(UINT_PTR id) {
+  if (id == IDT_tMagicColor) tMagicColorTimer();
+}
+
+void TFAbout::bMagicClick() {
+  magicOn_ = !magicOn_;
+  if (magicOn_)
+    SetTimer(Handle(), IDT_tMagicColor, static_cast<UINT>(std::max(magicInterval_, 1)), nullptr);
+  else
+    KillTimer(Handle(), IDT_tMagicColor);
+}
+
+// Closing only marks the window: a pass under way finishes its labels, and
+// the window is destroyed once the pass has returned.
+void TFAbout::bOKClick() { Close(IDCANCEL); }
+
+// One pass of the colour effect. Each label is repainted before the next one
+// changes, so the pass lets the message loop run in between; a tick that
+// arrives meanwhile is passed over. Should the window be destroyed under a
+// pass, the remaining labels are left alone.
+void TFAbout::tMagicColorTimer() {
+  if (inPass_) return;
+  inPass_ = true;
+  ColourPass(labels_.size(), [this](size_t label, const LabelTint& tint) {
+    if (!Handle()) return;
+    colours_[label] = static_cast<COLORREF>(tint.colour);
+    InvalidateRect(labels_[label], nullptr, TRUE);
+    SetMagicInterval(tint.interval);
+    Application::ProcessMessages();
+  });
+  inPass_ = false;
+}
+
+// A new interval restarts the countdown; the same one leaves it running.
+// Drawn as 0 the timer still runs, at 1 ms, so the effect goes on until it is
+// switched off (Windows raises anything below 10 ms to 10 ms anyway).
+void TFAbout::SetMagicInterval(int interval) {
+  if (interval == magicInterval_) return;
+  magicInterval_ = interval;
+  if (magicOn_) SetTimer(Handle(), IDT_tMagicColor, static_cast<UINT>(std::max(interval, 1)), nullptr);
+}
+
+HBRUSH TFAbout::LabelColours(HWND control, HDC dc) const {
+  const auto it = std::find(labels_.begin(), labels_.end(), control);
+  if (it == labels_.end()) return nullptr;
+  SetTextColor(dc, colours_[static_cast<size_t>(it - labels_.begin())]);
+  SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+  return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+LRESULT CALLBACK TFAbout::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR self) {
+  if (msg == WM_CTLCOLORSTATIC) {
+    const TFAbout* about = reinterpret_cast<const TFAbout*>(self);
+    if (HBRUSH brush = about->LabelColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)))
+      return reinterpret_cast<LRESULT>(brush);
+  }
+  return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
