@@ -1,4 +1,6 @@
 #include "UMain.h"
+#include "URunSpecial.h"
+#include "UAbout.h"
 
 #include <commdlg.h>
 
@@ -152,5 +154,5 @@ void TFMain::Button1Click() {
 void TFMain::bProfileManagerClick() {}
 void TFMain::bConfigClick() {}
 void TFMain::bMaintenanceClick() {}
-void TFMain::bRunSpecialClick() {}
-void TFMain::bAboutClick() {}
+void TFMain::bRunSpecialClick() { OpenTool(FRunSpecial); }
+void TFMain::bAboutClick() { OpenTool(FAbout); }
