@@ -1,0 +1,160 @@
+#include "toolkit/DirectoryClear.h"
+
+#include <windows.h>
+
+#include <optional>
+
+#include "core/Text.h"
+#include "toolkit/Handles.h"
+#include "toolkit/Shell.h"
+
+namespace {
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Index of the next separator at or after `from`, or npos. The trail byte of
+// a double-byte character can equal '\', so lead bytes take their partner
+// with them.
+size_t NextSeparator(const std::string& path, size_t from) {
+  for (size_t i = from; i < path.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+      ++i;
+      continue;
+    }
+    if (IsSeparator(path[i])) return i;
+  }
+  return std::string::npos;
+}
+
+// Length of the root of an absolute path, "X:\" or "\\server\share\" (the
+// whole text when nothing follows the share), or 0 when the path is not
+// absolute.
+size_t RootLength(const std::string& path) {
+  const auto letter = static_cast<unsigned char>(path.empty() ? 0 : path[0]);
+  const bool isLetter = (letter | 0x20) >= 'a' && (letter | 0x20) <= 'z';
+  if (path.size() >= 3 && isLetter && path[1] == ':' && IsSeparator(path[2])) return 3;
+  if (path.size() < 3 || !IsSeparator(path[0]) || !IsSeparator(path[1])) return 0;
+  // Verbatim and device paths ("\\?\", "\\.\") skip the platform's own path
+  // rules; nothing that names a game folder looks like them.
+  if ((path[2] == '?' || path[2] == '.') && (path.size() == 3 || IsSeparator(path[3]))) return 0;
+  const size_t serverEnd = NextSeparator(path, 2);
+  if (serverEnd == std::string::npos || serverEnd == 2) return 0;
+  const size_t shareEnd = NextSeparator(path, serverEnd + 1);
+  if (shareEnd == serverEnd + 1) return 0;
+  return shareEnd == std::string::npos ? path.size() : shareEnd + 1;
+}
+
+std::string FullPath(const std::string& path) {
+  const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::string full(size, '\0');
+  const DWORD length = GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+  if (length == 0 || length >= size) return {};
+  full.resize(length);
+  return full;
+}
+
+// The absolute path the walk starts from, or nothing when the directory is
+// refused. The root test runs on the resolved path as well, because
+// "C:\Games\.." names the drive root as surely as "C:\" does.
+std::optional<std::string> ClearablePath(const std::string& directory) {
+  if (RootLength(directory) == 0) return std::nullopt;
+  const std::string full = FullPath(directory);
+  const size_t root = RootLength(full);
+  if (root == 0 || full.find_first_not_of("\\/", root) == std::string::npos) return std::nullopt;
+  return full;
+}
+
+bool IsDotEntry(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+bool DeleteListedFile(const std::string& path, DWORD attributes) {
+  // A read-only file cannot be deleted before its attribute is cleared, so
+  // for such a file the first deletion would fail for certain; clear first.
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return DeleteFileA(path.c_str());
+  }
+  if (DeleteFileA(path.c_str())) return true;
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return DeleteFileA(path.c_str());
+}
+
+std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path, DWORD flags) {
+  FileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!file || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
+  return info;
+}
+
+// Removes a link to a directory without entering it. Windows opens a link
+// itself when asked with FILE_FLAG_OPEN_REPARSE_POINT, and RemoveDirectoryA
+// then removes the link. Wine 8 follows a Unix symbolic link whatever the
+// flags, and its removal acts on the target: RemoveDirectoryA on a link to
+// an empty directory removes that directory, wherever it lies. So the link
+// is removed only when opening it "as itself" gives another file than the
+// one it leads to; otherwise it stays.
+bool RemoveDirectoryLink(const std::string& path) {
+  const auto link = Identity(path, FILE_FLAG_OPEN_REPARSE_POINT);
+  if (!link) return false;
+  if (const auto target = Identity(path, 0)) {
+    const bool same = link->dwVolumeSerialNumber == target->dwVolumeSerialNumber &&
+                      link->nFileIndexHigh == target->nFileIndexHigh &&
+                      link->nFileIndexLow == target->nFileIndexLow;
+    if (same) return false;
+  }
+  return RemoveDirectoryA(path.c_str());
+}
+
+std::optional<int> ClearLevel(const std::string& base);
+
+// Removes one listed entry; returns how many entries stayed.
+int RemoveEntry(const std::string& path, DWORD attributes) {
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteListedFile(path, attributes) ? 0 : 1;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveDirectoryLink(path) ? 0 : 1;
+  // Depth first; a directory that cannot be listed or emptied fails its own
+  // removal and stays. Its attributes are left as they are.
+  int remaining = ClearLevel(path + '\\').value_or(0);
+  if (!RemoveDirectoryA(path.c_str())) ++remaining;
+  return remaining;
+}
+
+// Empties the directory `base` (ending in a separator). Returns the number
+// of entries that stayed, or nothing when the listing could not start.
+std::optional<int> ClearLevel(const std::string& base) {
+  WIN32_FIND_DATAA entry;
+  // The basic level skips the 8.3 names nobody reads here; the large fetch
+  // takes more entries per call into the system.
+  FindHandle listing(FindFirstFileExA((base + "*.*").c_str(), FindExInfoBasic, &entry,
+                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!listing) return std::nullopt;
+  int remaining = 0;
+  do {
+    if (!IsDotEntry(entry.cFileName)) remaining += RemoveEntry(base + entry.cFileName, entry.dwFileAttributes);
+  } while (FindNextFileA(listing.Get(), &entry));
+  return remaining;
+}
+
+}  // namespace
+
+bool IsClearableDirectoryPath(const std::string& directory) {
+  return ClearablePath(directory).has_value();
+}
+
+ClearOutcome ClearDirectoryTree(const std::string& directory) {
+  ClearOutcome outcome;
+  const auto path = ClearablePath(directory);
+  if (!path) {
+    outcome.refused = true;
+    return outcome;
+  }
+  const std::string base = IncludeTrailingSeparator(*path);
+  if (const auto remaining = ClearLevel(base))
+    outcome.remaining = *remaining;
+  else if (DirectoryExists(base))
+    outcome.remaining = 1;  // it is there but shows nothing of what it holds
+  return outcome;
+}

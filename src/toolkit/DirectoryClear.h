@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+
+// What a clearing left behind. Callers that only want the directory emptied
+// as far as possible may ignore it.
+struct ClearOutcome {
+  // The argument was no directory that may be cleared (empty, a root, or not
+  // absolute); nothing was touched.
+  bool refused = false;
+  // Entries below the directory that could not be removed: each file that
+  // stayed, each directory that stayed because something inside it did, each
+  // link that could not be removed as a link. A directory that exists but
+  // cannot be listed counts as one.
+  int remaining = 0;
+
+  bool Complete() const { return !refused && remaining == 0; }
+};
+
+// Empties a directory and keeps the directory itself: every file and
+// subdirectory below it goes, hidden, system and read-only ones included,
+// depth first. A link to a directory is removed as a link and never entered.
+// A directory that does not exist leaves nothing behind and is no failure.
+ClearOutcome ClearDirectoryTree(const std::string& directory);
+
+// True when `directory` names something ClearDirectoryTree may walk: an
+// absolute path ("X:\name" or "\\server\share\name") that, once "." and ".."
+// are resolved, is not the root of a drive or share. Refused besides: empty
+// text, drive-relative and rooted-without-drive paths, device paths.
+bool IsClearableDirectoryPath(const std::string& directory);

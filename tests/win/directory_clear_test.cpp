@@ -1,0 +1,267 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "toolkit/DirectoryClear.h"
+
+namespace {
+
+DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
+bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+
+void MakeDir(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path; }
+
+void MakeFile(const std::string& path, DWORD attributes = 0) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+  DWORD written = 0;
+  WriteFile(file, "data", 4, &written, nullptr);
+  CloseHandle(file);
+  if (attributes) {
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), attributes)) << path;
+    // The test means nothing unless the platform really keeps the bits.
+    ASSERT_EQ(Attributes(path) & attributes, attributes) << path;
+  }
+}
+
+// Every entry below `dir`, as sorted relative paths; a link is listed but
+// not followed.
+std::vector<std::string> Listing(const std::string& dir, const std::string& prefix = "") {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    names.push_back(prefix + name);
+    const DWORD a = entry.dwFileAttributes;
+    if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      for (auto& inner : Listing(dir + "\\" + name, prefix + name + "\\")) names.push_back(inner);
+    }
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+using Names = std::vector<std::string>;
+
+using UnixNameFunction = char*(CDECL*)(LPCWSTR);
+
+// Wine's own export that maps a Windows path to its Unix path; absent on
+// Windows.
+UnixNameFunction WineUnixName() {
+  return reinterpret_cast<UnixNameFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+}
+
+std::string UnixPath(const std::string& path) {
+  const std::wstring wide(path.begin(), path.end());
+  char* name = WineUnixName()(wide.c_str());
+  std::string result = name ? name : "";
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Wine starts a Unix program given by its Z: path like any other.
+bool RunUnix(const char* program, const std::string& arguments) {
+  std::string command = std::string("x ") + arguments;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return false;
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+// A Unix symbolic link made from the Linux side, as a user or an installer
+// would; Wine offers no call that makes one. On Windows a directory
+// symbolic link stands in for it.
+bool MakeDirectoryLink(const std::string& link, const std::string& target) {
+  if (!WineUnixName()) {
+    return CreateSymbolicLinkA(link.c_str(), target.c_str(),
+                               SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+  }
+  RunUnix("Z:\\bin\\ln", "-s \"" + UnixPath(target) + "\" \"" + UnixPath(link) + "\"");
+  return (Attributes(link) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+         (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Removes a link the walk may have left, never what it leads to.
+void RemoveDirectoryLink(const std::string& link) {
+  if (!Exists(link)) return;
+  if (WineUnixName())
+    RunUnix("Z:\\bin\\rm", "-f \"" + UnixPath(link) + "\"");
+  else
+    RemoveDirectoryA(link.c_str());
+}
+
+class DirectoryClearTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    root_ = std::string(temp) + "cv-clear-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(root_.c_str(), nullptr);
+    ASSERT_TRUE(Listing(root_).empty()) << "left over from an earlier run: " << root_;
+    dir_ = root_ + "\\Temp";
+    MakeDir(dir_);
+  }
+  void TearDown() override {
+    SetCurrentDirectoryA("C:\\");
+    ClearDirectoryTree(root_);
+    RemoveDirectoryA(root_.c_str());
+  }
+
+  std::string Path(const std::string& relative) const { return dir_ + "\\" + relative; }
+
+  std::string root_;  // holds the directory under test and what lies "outside" it
+  std::string dir_;   // the directory to clear
+};
+
+TEST_F(DirectoryClearTest, EmptiesNestedTreeWithReadOnlyHiddenAndSystemFiles) {
+  for (const std::string suffix : {"", "\\"}) {
+    SCOPED_TRACE("argument ends in '" + suffix + "'");
+    MakeFile(Path("plain.txt"));
+    MakeFile(Path("readonly.txt"), FILE_ATTRIBUTE_READONLY);
+    MakeFile(Path("hidden.txt"), FILE_ATTRIBUTE_HIDDEN);
+    MakeFile(Path("all.txt"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    MakeDir(Path("a"));
+    MakeFile(Path("a\\system.dat"), FILE_ATTRIBUTE_SYSTEM);
+    MakeDir(Path("a\\b"));
+    MakeFile(Path("a\\b\\readonly.txt"), FILE_ATTRIBUTE_READONLY);
+    MakeDir(Path("a\\b\\c"));
+    MakeFile(Path("a\\b\\c\\hidden readonly.txt"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    MakeDir(Path("a\\b\\empty"));
+    MakeDir(Path("hidden dir"));
+    ASSERT_TRUE(SetFileAttributesA(Path("hidden dir").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    MakeFile(Path("hidden dir\\x"), FILE_ATTRIBUTE_READONLY);
+    const DWORD dirBefore = Attributes(dir_);
+    const DWORD parentBefore = Attributes(root_);
+
+    const ClearOutcome outcome = ClearDirectoryTree(dir_ + suffix);
+
+    EXPECT_FALSE(outcome.refused);
+    EXPECT_EQ(outcome.remaining, 0);
+    EXPECT_TRUE(outcome.Complete());
+    EXPECT_EQ(Listing(dir_), Names{});
+    EXPECT_EQ(Attributes(dir_), dirBefore);
+    EXPECT_EQ(Attributes(root_), parentBefore);
+  }
+}
+
+TEST_F(DirectoryClearTest, EmptyOrMissingDirectoryIsCompleteAndChangesNothing) {
+  MakeFile(root_ + "\\file");
+  const DWORD dirBefore = Attributes(dir_);
+  for (const std::string& argument : {dir_, dir_ + "\\", root_ + "\\missing", root_ + "\\missing\\deeper\\",
+                                      root_ + "\\file"}) {
+    SCOPED_TRACE(argument);
+    const ClearOutcome outcome = ClearDirectoryTree(argument);
+    EXPECT_TRUE(outcome.Complete());
+    EXPECT_EQ(Listing(root_), (Names{"Temp", "file"}));
+    EXPECT_EQ(Attributes(dir_), dirBefore);
+  }
+}
+
+TEST_F(DirectoryClearTest, HeldFilesStayWithTheDirectoriesAboveThem) {
+  MakeFile(Path("gone.txt"));
+  MakeFile(Path("held at top.txt"), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+  MakeDir(Path("a"));
+  MakeFile(Path("a\\gone.txt"));
+  MakeDir(Path("a\\b"));
+  MakeFile(Path("a\\b\\held.txt"));
+  MakeFile(Path("a\\b\\gone.txt"), FILE_ATTRIBUTE_READONLY);
+  MakeDir(Path("a\\c"));
+  MakeFile(Path("a\\c\\gone.txt"));
+  MakeDir(Path("d"));
+  MakeFile(Path("d\\gone.txt"));
+  // Held the way a running game holds its files: open without delete sharing.
+  std::vector<HANDLE> held;
+  for (const char* name : {"held at top.txt", "a\\b\\held.txt"}) {
+    held.push_back(CreateFileA(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+    ASSERT_NE(held.back(), INVALID_HANDLE_VALUE);
+  }
+
+  const ClearOutcome outcome = ClearDirectoryTree(dir_);
+  for (HANDLE file : held) CloseHandle(file);
+
+  EXPECT_EQ(Listing(dir_), (Names{"a", "a\\b", "a\\b\\held.txt", "held at top.txt"}));
+  EXPECT_EQ(outcome.remaining, 4);
+  EXPECT_FALSE(outcome.refused);
+  EXPECT_FALSE(outcome.Complete());
+}
+
+TEST_F(DirectoryClearTest, LinkToDirectoryOutsideIsNeverEntered) {
+  // Two places outside the tree: one with content, and an empty one, which a
+  // removal that follows the link would take away.
+  const std::string outside = root_ + "\\outside";
+  MakeDir(outside);
+  MakeFile(outside + "\\keep.txt", FILE_ATTRIBUTE_READONLY);
+  MakeDir(outside + "\\inner");
+  MakeFile(outside + "\\inner\\keep too.txt");
+  const std::string emptyOutside = root_ + "\\empty outside";
+  MakeDir(emptyOutside);
+  MakeFile(Path("gone.txt"));
+  MakeDir(Path("sub"));
+  if (!MakeDirectoryLink(Path("link"), outside) || !MakeDirectoryLink(Path("sub\\link to empty"), emptyOutside))
+    GTEST_SKIP() << "this platform makes no link to a directory here";
+  const Names outsideBefore = Listing(outside);
+
+  const ClearOutcome outcome = ClearDirectoryTree(dir_);
+
+  EXPECT_EQ(Listing(outside), outsideBefore);
+  EXPECT_EQ(Attributes(outside + "\\keep.txt") & FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_READONLY);
+  EXPECT_TRUE(Exists(emptyOutside));
+  EXPECT_FALSE(Exists(Path("gone.txt")));
+  // Windows removes the links themselves. Wine only reaches the targets
+  // through them, so there they stay, and "sub" with its link: the count
+  // says so.
+  const bool linkStayed = Exists(Path("link"));
+  const bool innerLinkStayed = Exists(Path("sub\\link to empty"));
+  EXPECT_EQ(outcome.remaining, linkStayed + 2 * innerLinkStayed);
+  EXPECT_EQ(Exists(Path("sub")), innerLinkStayed);
+  RemoveDirectoryLink(Path("link"));
+  RemoveDirectoryLink(Path("sub\\link to empty"));
+}
+
+// The decision alone, for arguments that must never reach a walk: had one of
+// them slipped through, a test would clear a drive.
+TEST(DirectoryClearPath, RefusesEmptyRootsAndRelativePaths) {
+  for (const char* refused :
+       {"", "C:", "C:\\", "c:/", "Z:\\", "C:\\\\", "C:\\Games\\..", "C:\\Games\\..\\..\\", "C:\\.", "\\", "/",
+        "\\Games\\Temp", "Temp", "Temp\\", ".\\Temp", "C:Temp", "\\\\server\\share", "\\\\server\\share\\",
+        "\\\\server\\share\\Temp\\..", "\\\\server", "\\\\", "\\\\\\share\\Temp", "\\\\?\\C:\\Games\\Temp",
+        "\\\\.\\C:\\Temp"}) {
+    EXPECT_FALSE(IsClearableDirectoryPath(refused)) << "'" << refused << "'";
+  }
+  for (const char* accepted : {"C:\\Games\\Cantivox\\Temp", "C:\\Games\\Cantivox\\Temp\\", "c:/games/temp",
+                               "C:\\Games\\..\\Temp", "\\\\server\\share\\Temp", "\\\\server\\share\\a\\b\\"}) {
+    EXPECT_TRUE(IsClearableDirectoryPath(accepted)) << "'" << accepted << "'";
+  }
+}
+
+TEST_F(DirectoryClearTest, RefusedArgumentsClearNothing) {
+  MakeFile(Path("stays.txt"));
+  MakeDir(Path("sub"));
+  MakeFile(Path("sub\\stays too.txt"));
+  ASSERT_TRUE(SetCurrentDirectoryA(root_.c_str()));
+  // Each of these names the tree from the current directory, so a walk that
+  // took them would empty it.
+  for (const char* argument : {"Temp", "Temp\\", ".\\Temp", "C:Temp", "\\\\nosuchserver\\share\\"}) {
+    SCOPED_TRACE(argument);
+    const ClearOutcome outcome = ClearDirectoryTree(argument);
+    EXPECT_TRUE(outcome.refused);
+    EXPECT_FALSE(outcome.Complete());
+    EXPECT_EQ(Listing(dir_), (Names{"stays.txt", "sub", "sub\\stays too.txt"}));
+  }
+}
+
+}  // namespace
