@@ -1,4 +1,5 @@
 #include "UMain.h"
+#include "UMaintenance.h"
 #include "URunSpecial.h"
 #include "UAbout.h"
 
@@ -106,6 +107,8 @@ void TFMain::LaunchGame(HWND owner, const std::string* parameters) const {
   ShellOpen(owner, file, parameters, &directory, SW_SHOWNORMAL);
 }
 
+ClearOutcome TFMain::ClearDirectory(const std::string& directory) const { return ClearDirectoryTree(directory); }
+
 bool TFMain::OnCommand(int id, int code, HWND) {
   if (code != BN_CLICKED) return false;
   switch (id) {
@@ -153,6 +156,6 @@ void TFMain::Button1Click() {
 // The tool windows are added one by one; until then their buttons do nothing.
 void TFMain::bProfileManagerClick() {}
 void TFMain::bConfigClick() {}
-void TFMain::bMaintenanceClick() {}
+void TFMain::bMaintenanceClick() { OpenTool(FMaintenance); }
 void TFMain::bRunSpecialClick() { OpenTool(FRunSpecial); }
 void TFMain::bAboutClick() { OpenTool(FAbout); }

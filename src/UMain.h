@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "toolkit/DirectoryClear.h"
 #include "toolkit/Form.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Registry.h"
@@ -19,6 +20,8 @@ class TFMain : public Form {
   // Starts the game from the installation directory through the shell, on
   // behalf of `owner`, without waiting for it.
   void LaunchGame(HWND owner, const std::string* parameters) const;
+  // Empties a directory and keeps it; see ClearDirectoryTree.
+  ClearOutcome ClearDirectory(const std::string& directory) const;
 
  protected:
   bool OnInit() override;

@@ -1,0 +1,82 @@
+#include "UMaintenance.h"
+
+#include "UMain.h"
+#include "forms/UMaintenance.rh"
+#include "forms/app.rh"
+#include "toolkit/Application.h"
+#include "toolkit/DirectoryClear.h"
+#include "toolkit/Shell.h"
+
+TFMaintenance* FMaintenance = nullptr;
+
+namespace {
+
+// What the user reads after Temp was cleared: success only when it is true,
+// otherwise what stayed and what to do about it. Files stay when the
+// running game holds them open.
+std::string TempOutcomeText(const ClearOutcome& outcome, const std::string& path) {
+  if (outcome.refused) return "Temp directory not cleared: " + path + " is not a full folder path.";
+  if (outcome.Complete()) return "Temp directory cleanup complete!";
+  const std::string count = outcome.remaining == 1 ? "1 entry" : std::to_string(outcome.remaining) + " entries";
+  return "Temp directory cleanup incomplete: " + count +
+         " could not be deleted. Close Cantivox and try again.";
+}
+
+}  // namespace
+
+TFMaintenance::TFMaintenance() : Form(IDD_MAINTENANCE) {}
+
+bool TFMaintenance::OnInit() {
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(LoadIconA(Application::Instance(), MAKEINTRESOURCEA(IDI_APP))));
+  return true;
+}
+
+bool TFMaintenance::OnCommand(int id, int code, HWND) {
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_bClear: bClearClick(); return true;
+    case IDC_bCancel: bCancelClick(); return true;
+  }
+  return false;
+}
+
+// The steps run in this order and each message waits for the user. Close
+// only marks the window: the handler goes on with the next step, and the
+// window closes once it has returned.
+void TFMaintenance::bClearClick() {
+  const std::string installDir = FMain->InstallDir();
+  if (Checked(IDC_CheckBox1)) {
+    ClearTempDirectory(installDir + "\\Temp\\");
+    Close(IDCANCEL);
+  }
+  if (Checked(IDC_CheckBox2)) {
+    DeleteCoversCache(installDir + "\\covers.cache");
+    Close(IDCANCEL);
+  }
+  if (!Checked(IDC_CheckBox1) && !Checked(IDC_CheckBox2)) Application::Message("Nothing checked. Not clearing.");
+}
+
+void TFMaintenance::bCancelClick() { Close(IDCANCEL); }
+
+void TFMaintenance::ClearTempDirectory(const std::string& path) {
+  if (!DirectoryExists(path)) {
+    Application::Message("Temp directory not found.");
+    return;
+  }
+  Application::Message(TempOutcomeText(FMain->ClearDirectory(path), path));
+}
+
+void TFMaintenance::DeleteCoversCache(const std::string& path) {
+  if (!FileExists(path)) {
+    Application::Message("Covers cache not found.");
+    return;
+  }
+  // A deletion can succeed and still leave the file in place while another
+  // program keeps it open with delete sharing; only a file that is gone
+  // counts as deleted.
+  if (DeleteFileA(path.c_str()) && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    Application::Message("Covers cache deleted!");
+  else
+    Application::Message("Covers cache could not be deleted. Close Cantivox and try again.");
+}

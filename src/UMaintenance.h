@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+#include "toolkit/Form.h"
+
+// "Maintenance": empties the game's Temp directory and deletes its cover
+// cache, whichever the user checked. Closes after "Clear" with anything
+// checked.
+class TFMaintenance : public Form {
+ public:
+  TFMaintenance();
+
+ protected:
+  bool OnInit() override;
+  bool OnCommand(int id, int code, HWND control) override;
+
+ private:
+  void bClearClick();
+  void bCancelClick();
+
+  void ClearTempDirectory(const std::string& path);
+  void DeleteCoversCache(const std::string& path);
+};
+
+extern TFMaintenance* FMaintenance;
