@@ -32,7 +32,7 @@ Span Trimmed(std::string_view text, Span span) {
   return span;
 }
 
-enum class Kind { Blank, Comment, Other, Section, Key };
+enum class Kind { Blank, Comment, Section, Key };
 
 struct Line {
   size_t begin;
@@ -40,16 +40,14 @@ struct Line {
   size_t next;
   Kind kind;
   std::string_view name;
+  bool hasValue;
   Span value;  // for keys: the value without its surrounding blanks
 };
 
 Line Classify(std::string_view text, size_t begin, size_t end, size_t next) {
-  Line line{begin, end, next, Kind::Other, {}, {end, end}};
+  Line line{begin, end, next, Kind::Blank, {}, false, {end, end}};
   const Span content = Trimmed(text, {begin, end});
-  if (content.begin == content.end) {
-    line.kind = Kind::Blank;
-    return line;
-  }
+  if (content.begin == content.end) return line;
   const char first = text[content.begin];
   if (first == '[') {
     const size_t close = text.substr(0, content.end).rfind(']');
@@ -60,17 +58,24 @@ Line Classify(std::string_view text, size_t begin, size_t end, size_t next) {
       return line;
     }
   }
-  const size_t equals = text.substr(0, end).find('=', begin);
-  if (equals != std::string_view::npos) {
-    const Span name = Trimmed(text, {begin, equals});
-    line.kind = Kind::Key;
-    line.name = text.substr(name.begin, name.end - name.begin);
-    line.value = Trimmed(text, {equals + 1, end});
-    // An empty value is replaced right after the '='.
-    if (line.value.begin == line.value.end) line.value = {equals + 1, equals + 1};
+  if (first == ';' || first == '#') {
+    line.kind = Kind::Comment;
     return line;
   }
-  line.kind = first == ';' || first == '#' ? Kind::Comment : Kind::Other;
+  // A line without '=' is a key without a value: it reads as missing, but it
+  // is the key of its name, hiding later lines of that name.
+  const size_t equals = text.substr(0, end).find('=', begin);
+  const Span name = Trimmed(text, {begin, equals == std::string_view::npos ? end : equals});
+  line.kind = Kind::Key;
+  line.name = text.substr(name.begin, name.end - name.begin);
+  if (equals == std::string_view::npos) {
+    line.value = {name.end, name.end};
+    return line;
+  }
+  line.hasValue = true;
+  line.value = Trimmed(text, {equals + 1, end});
+  // An empty value is replaced right after the '='.
+  if (line.value.begin == line.value.end) line.value = {equals + 1, equals + 1};
   return line;
 }
 
@@ -149,7 +154,7 @@ std::optional<std::string> IniFindValue(std::string_view text, std::string_view 
   const auto found = FindSection(doc, section);
   if (!found) return std::nullopt;
   const auto index = FindKey(doc, *found, key);
-  if (!index) return std::nullopt;
+  if (!index || !doc.lines[*index].hasValue) return std::nullopt;
   const Span span = doc.lines[*index].value;
   std::string_view value = text.substr(span.begin, span.end - span.begin);
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
@@ -167,14 +172,15 @@ std::string IniSetValue(std::string_view text, std::string_view section, std::st
     return Joined({text, before, "[", section, "]", eol, key, "=", value, eol});
   }
   if (const auto index = FindKey(doc, *found, key)) {
-    const Span span = doc.lines[*index].value;
-    return Joined({text.substr(0, span.begin), value, text.substr(span.end)});
+    const Line& line = doc.lines[*index];
+    const std::string_view equals = line.hasValue ? std::string_view() : "=";
+    return Joined({text.substr(0, line.value.begin), equals, value, text.substr(line.value.end)});
   }
   // After the section's last line of content, so that blank lines and
   // comments that lead into the next section stay with it.
   std::optional<size_t> after = found->header;
   for (size_t i = found->first; i < found->last; ++i)
-    if (doc.lines[i].kind == Kind::Key || doc.lines[i].kind == Kind::Other) after = i;
+    if (doc.lines[i].kind == Kind::Key) after = i;
   if (!after)
     return Joined({text.substr(0, doc.bodyStart), key, "=", value, eol, text.substr(doc.bodyStart)});
   const Line& line = doc.lines[*after];

@@ -16,8 +16,9 @@
 //   trimmed. Lines before the first section belong to the section "".
 // - Any other line holding '=' is a key: the name is the text before the first
 //   '=', the value the text after it, both with blanks trimmed; a value
-//   enclosed in a matching pair of '"' or '\'' loses the pair. Lines without
-//   '=' are not keys.
+//   enclosed in a matching pair of '"' or '\'' loses the pair. A line without
+//   '=' is a key without a value, which reads as missing. Lines starting with
+//   ';' or '#' are comments.
 // - Section and key names compare without regard to ASCII letter case. Only
 //   the first section of a name counts, and within it the first key of a name.
 

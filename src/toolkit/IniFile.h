@@ -1,23 +1,28 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
-// An INI file read and written one key a call through the platform's
-// private-profile functions: every write goes to the file at once and leaves
-// every other key, section, comment and line as it was. Section and key names
-// compare without regard to case. The object holds only the path.
+// An INI file read and written one key a call. Every call goes to the file at
+// once: nothing is cached, so a release has nothing to flush. Keys are found
+// the way the platform's GetPrivateProfileStringA finds them (section and key
+// names compare without regard to case), but writes are made here rather
+// than by WritePrivateProfileStringA: Wine's version rewrites the whole file,
+// dropping blank lines, respacing keys and changing line ends, and the game's
+// files must keep every byte that is not the key written.
 class IniFile {
  public:
   explicit IniFile(std::string fileName) : fileName_(std::move(fileName)) {}
-  // Flushes the platform's profile cache for the file.
-  ~IniFile();
   IniFile(const IniFile&) = delete;
   IniFile& operator=(const IniFile&) = delete;
 
   const std::string& FileName() const { return fileName_; }
 
   // A missing key yields `defaultValue`; a present but empty key yields empty
-  // text. At most 2047 characters come back.
+  // text. As from the platform's 2048-character buffer, at most 2047
+  // characters come back, and none from a NUL byte on. A file that cannot be
+  // read reads as empty.
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& defaultValue) const;
   // Read as text and converted (decimal, or hexadecimal after "$", "x" or
@@ -26,14 +31,21 @@ class IniFile {
   bool ValueExists(const std::string& section, const std::string& key) const;
 
   // Creates the file, section and key as needed and replaces an existing
-  // value in place. Throws "Unable to write to <path>" when the platform
-  // refuses. A value holding a line break would add lines of its own to the
-  // file; it is refused with an error and nothing is written.
+  // value in place. Throws "Unable to write to <path>" when the file cannot
+  // be written. A value holding a line break would add lines of its own to
+  // the file; it is refused with an error and nothing is written.
   void WriteString(const std::string& section, const std::string& key, const std::string& value);
   void WriteInteger(const std::string& section, const std::string& key, int32_t value);
-  // Removes a key; a failure is not reported.
+  // Removes every line of the key from its section; a failure is not
+  // reported.
   void DeleteKey(const std::string& section, const std::string& key);
 
  private:
+  std::string Load() const;
+  // Reads the file, applies `edit` to its text and writes the result back
+  // through the same handle; false when the file could not be read or
+  // written. `create` makes a missing file.
+  bool Update(bool create, const std::function<std::string(std::string_view)>& edit);
+
   std::string fileName_;
 };

@@ -45,9 +45,11 @@ TEST(IniFindValue, ReadsAsThePlatformReads) {
            // Line ends: LF, CRLF and lone CR; no line end at all.
            {"[a]\rk=1\rj=2", "a", "j", "2"},
            {"[a]\r\n\r\nk=1", "a", "k", "1"},
-           // Comments and lines without '=' are not keys.
-           {"[a]\n;k=1\nk\nk=2\n", "a", "k", "2"},
+           // Comments are not keys; a line without '=' is a key without a
+           // value, and it hides later lines of its name.
+           {"[a]\n;k=1\n#k=1\nk=2\n", "a", "k", "2"},
            {"[a]\nk\n", "a", "k", std::nullopt},
+           {"[a]\n k \nk=2\n", "a", "k", std::nullopt},
            // Lines before the first header form the section "".
            {"k=0\n[a]\nk=1\n", "", "k", "0"},
            {"\xEF\xBB\xBF[a]\nk=1\n", "a", "k", "1"},
@@ -85,6 +87,8 @@ TEST(IniSetValue, ReplacesOnlyTheValueBytes) {
            {"[Graphics]\nResolution=\n", "Graphics", "Resolution", "[Graphics]\nResolution=800x600\n"},
            {"[Graphics]\nResolution=   \n", "Graphics", "Resolution", "[Graphics]\nResolution=800x600   \n"},
            {"[Graphics]\nResolution=\"1x1\"\n", "Graphics", "Resolution", "[Graphics]\nResolution=800x600\n"},
+           {"[Graphics]\n  Resolution  \nResolution=1x1\n", "Graphics", "Resolution",
+            "[Graphics]\n  Resolution=800x600  \nResolution=1x1\n"},
            // Only the first of duplicate keys is the key; the second stays as it was.
            {"[Graphics]\nresolution=1x1\nResolution=2x2\n", "Graphics", "Resolution",
             "[Graphics]\nresolution=800x600\nResolution=2x2\n"},

@@ -1,0 +1,290 @@
+// IniFile against real files under the platform: what it reads must be what
+// GetPrivateProfileStringA reads, and what it writes must leave every byte it
+// does not own as it was.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/Error.h"
+#include "toolkit/IniFile.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    dir_ = std::string(temp) + "cv-inifile-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(dir_.c_str(), nullptr);
+    path_ = dir_ + "\\config.ini";
+  }
+  void TearDown() override {
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path_.c_str());
+    RemoveDirectoryA(path_.c_str());
+    RemoveDirectoryA(dir_.c_str());
+  }
+
+  void Put(const std::string& bytes) {
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(written, bytes.size());
+  }
+  std::string Get() {
+    HANDLE file = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "(no file)";
+    std::string bytes(GetFileSize(file, nullptr), '\0');
+    DWORD read = 0;
+    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(file);
+    bytes.resize(read);
+    return bytes;
+  }
+  // What the platform's own reader makes of the current file.
+  std::string PlatformRead(const std::string& section, const std::string& key, const std::string& def) {
+    std::vector<char> buffer(2048);
+    const DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buffer.data(),
+                                                  static_cast<DWORD>(buffer.size()), path_.c_str());
+    // Nothing of the file may stay cached between cases.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
+    return std::string(buffer.data(), length);
+  }
+  static std::string ErrorOf(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const Error& error) {
+      return error.what();
+    }
+    return "(no error)";
+  }
+  // The writing steps of the configuration window, in their order.
+  static void SaveAll(IniFile& ini, const std::string& songs) {
+    ini.WriteString("Graphics", "Resolution", "800x600");
+    if (songs == "Default")
+      ini.DeleteKey("Path", "Songs");
+    else
+      ini.WriteString("Path", "Songs", songs);
+    ini.WriteString("Graphics", "FullScreen", "Off");
+    ini.WriteInteger("Graphics", "Screens", 2);
+    ini.WriteInteger("Net", "UpdateChannel", 1);
+  }
+
+  std::string dir_;
+  std::string path_;
+};
+
+TEST_F(IniFileTest, ReadsWhatThePlatformReads) {
+  const std::string longValue(3000, 'v');
+  const struct {
+    std::string file;
+    const char* section;
+    const char* key;
+  } cases[] = {
+      {"[Graphics]\r\nResolution=800X600\r\n", "Graphics", "Resolution"},
+      {"[GRAPHICS]\nresolution = 800x600 \n", "Graphics", "Resolution"},
+      {"[Graphics]\nResolution=\n", "Graphics", "Resolution"},
+      {"[Graphics]\nScreens=1\n", "Graphics", "Resolution"},
+      {"", "Graphics", "Resolution"},
+      {"  [ Net ] ; channel\n\t UpdateChannel\t=\t2 \n", "Net", "UpdateChannel"},
+      {"[a]\nk=1\nK=2\n", "a", "k"},
+      {"[a]\nx=1\n[b]\n[a]\nk=2\n", "a", "k"},
+      {"[a]\nk=\" x \"\n", "a", "k"},
+      {"[a]\nk='x\"\n", "a", "k"},
+      {"[a]\nk=1 ; one\n", "a", "k"},
+      {"[a]\rk=1\rj=2", "a", "j"},
+      {"[a]\n;k=1\nk\nk=2\n", "a", "k"},
+      {"[a]]\nk=1\n", "a]", "k"},
+      {"[Graphics\nk=1\n", "Graphics", "k"},
+      {"k=0\n[a]\nk=1\n", "", "k"},
+      {"\xEF\xBB\xBF[a]\nk=1\n", "a", "k"},
+      {"[a]\nk=ab\0cd\nj=2\n"s, "a", "k"},
+      {"[a]\nk=ab\0cd\nj=2\n"s, "a", "j"},
+      {"[a]\nk=v\x1a\n", "a", "k"},
+      {"[a]\nk=" + longValue + "\nj=2\n", "a", "k"},
+      {"[a]\nk=" + longValue + "\nj=2\n", "a", "j"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << testing::PrintToString(c.file.substr(0, 60)) << " " << c.section << "."
+                                    << c.key);
+    Put(c.file);
+    const IniFile ini(path_);
+    EXPECT_EQ(ini.ReadString(c.section, c.key, "<default>"), PlatformRead(c.section, c.key, "<default>"));
+  }
+}
+
+TEST_F(IniFileTest, PresentEmptyIsNotMissing) {
+  Put("[Path]\r\nSongs=\r\n");
+  IniFile ini(path_);
+  EXPECT_TRUE(ini.ValueExists("Path", "Songs"));
+  EXPECT_TRUE(ini.ValueExists("PATH", "songs"));
+  EXPECT_EQ(ini.ReadString("Path", "Songs", "Default"), "");
+  EXPECT_FALSE(ini.ValueExists("Path", "Other"));
+  EXPECT_EQ(ini.ReadString("Path", "Other", "Default"), "Default");
+  EXPECT_EQ(ini.ReadInteger("Path", "Songs", -1), -1);
+  EXPECT_FALSE(ini.ValueExists("Net", "Songs"));
+}
+
+TEST_F(IniFileTest, TextComesBackCappedAt2047Characters) {
+  std::string value;
+  for (int i = 0; i < 100000; ++i) value += static_cast<char>('a' + i % 26);
+  Put("[Path]\r\nSongs=" + value + "\r\nOther=after\r\n");
+  IniFile ini(path_);
+  EXPECT_EQ(ini.ReadString("Path", "Songs", ""), value.substr(0, 2047));
+  EXPECT_EQ(ini.ReadString("Path", "Other", ""), "after");
+  // Also the default, as it passes through the same buffer.
+  EXPECT_EQ(ini.ReadString("Path", "Missing", value).size(), 2047u);
+}
+
+TEST_F(IniFileTest, IntegersConvertOrGiveTheDefault) {
+  const struct {
+    const char* text;
+    int32_t expected;
+  } cases[] = {
+      {"2", 2},     {" 42", 42},  {"-1", -1},    {"$10", 16},  {"x1f", 31},        {"0X1F", 31},
+      {"\"3\"", 3}, {"3 ", 3},    {"", -7},      {"abc", -7},  {"1.5", -7},        {"2147483648", -7},
+      {"$FFFFFFFF", -1},          {"0x", -7},    {"12abc", -7}, {"  ", -7},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    Put(std::string("[Graphics]\r\nScreens=") + c.text + "\r\n");
+    EXPECT_EQ(IniFile(path_).ReadInteger("Graphics", "Screens", -7), c.expected);
+  }
+  Put("[Graphics]\r\n");
+  EXPECT_EQ(IniFile(path_).ReadInteger("Graphics", "Screens", -7), -7);
+}
+
+// Files written by hand or by other programs: whatever the tool does not
+// write stays as it was, byte for byte.
+TEST_F(IniFileTest, ForeignFilesKeepEveryByteTheToolDoesNotWrite) {
+  const struct {
+    const char* name;
+    std::string before;
+    std::string songs;
+    std::string after;
+  } cases[] = {
+      {"odd spacing, other letter case, comments, LF line ends",
+       "; written by hand\n\n[GRAPHICS]\n  resolution  =  1024x768  \nFULLSCREEN=on\n\n# keep me\n[Sound]\nVolume = 7\n"
+       "\n[path]\nSONGS = C:\\Old\n[NET]\nupdatechannel= 0\n",
+       "D:\\Songs",
+       "; written by hand\n\n[GRAPHICS]\n  resolution  =  800x600  \nFULLSCREEN=Off\nScreens=2\n\n# keep me\n[Sound]\n"
+       "Volume = 7\n\n[path]\nSONGS = D:\\Songs\n[NET]\nupdatechannel= 1\n"},
+      {"duplicate keys, last line without line end, CRLF",
+       "[Graphics]\r\nResolution=1x1\r\nResolution=2x2\r\nScreens=1\r\n[Path]\r\nSongs=a\r\nsongs=b\r\n[Net]\r\n"
+       "UpdateChannel=2\r\nUnknown=1",
+       "Default",
+       "[Graphics]\r\nResolution=800x600\r\nResolution=2x2\r\nScreens=2\r\nFullScreen=Off\r\n[Path]\r\n[Net]\r\n"
+       "UpdateChannel=1\r\nUnknown=1"},
+      {"missing sections, last line without line end",
+       "[Other]\r\nA=1", "Default",
+       "[Other]\r\nA=1\r\n[Graphics]\r\nResolution=800x600\r\nFullScreen=Off\r\nScreens=2\r\n[Net]\r\n"
+       "UpdateChannel=1\r\n"},
+      {"empty file", "", "", "[Graphics]\r\nResolution=800x600\r\nFullScreen=Off\r\nScreens=2\r\n[Path]\r\nSongs=\r\n"
+       "[Net]\r\nUpdateChannel=1\r\n"},
+      {"lone CR line ends, tabs", "[Net]\r\tUpdateChannel\t=\t2\t\r[Graphics]\rFullScreen\t=on\r", "x",
+       "[Net]\r\tUpdateChannel\t=\t1\t\r[Graphics]\rFullScreen\t=Off\rResolution=800x600\rScreens=2\r[Path]\rSongs=x\r"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Put(c.before);
+    IniFile ini(path_);
+    SaveAll(ini, c.songs);
+    EXPECT_EQ(Get(), c.after);
+  }
+}
+
+TEST_F(IniFileTest, BinaryBytesAroundTheKeysSurvive) {
+  std::string junk;
+  for (int i = 0; i < 256; ++i)
+    if (i != '\r' && i != '\n' && i != '[' && i != '=') junk += static_cast<char>(i);
+  const std::string before = "\xFF\xFE" + junk + "\r\n[Graphics]\r\nResolution=1x1\r\n" + junk + "\r\n";
+  Put(before);
+  IniFile ini(path_);
+  EXPECT_EQ(ini.ReadString("Graphics", "Resolution", ""), "1x1");
+  ini.WriteString("Graphics", "Resolution", "800x600");
+  std::string expected = before;
+  expected.replace(expected.find("1x1"), 3, "800x600");
+  EXPECT_EQ(Get(), expected);
+}
+
+TEST_F(IniFileTest, MissingFileIsCreatedByAWriteButNotByADeletion) {
+  IniFile ini(path_);
+  EXPECT_EQ(ini.ReadString("Path", "Songs", "Default"), "Default");
+  ini.DeleteKey("Path", "Songs");
+  EXPECT_EQ(GetFileAttributesA(path_.c_str()), INVALID_FILE_ATTRIBUTES);
+  ini.WriteString("Path", "Songs", "C:\\Songs");
+  EXPECT_EQ(Get(), "[Path]\r\nSongs=C:\\Songs\r\n");
+}
+
+TEST_F(IniFileTest, ReadOnlyFileRefusesWritesAndStaysAsItWas) {
+  const std::string before = "[Graphics]\nResolution=1x1\n[Path]\nSongs=a\n";
+  Put(before);
+  ASSERT_TRUE(SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY));
+  IniFile ini(path_);
+  EXPECT_EQ(ini.ReadString("Graphics", "Resolution", ""), "1x1");
+  EXPECT_EQ(ErrorOf([&] { ini.WriteString("Graphics", "Resolution", "800x600"); }), "Unable to write to " + path_);
+  EXPECT_EQ(ErrorOf([&] { ini.WriteInteger("Graphics", "Screens", 1); }), "Unable to write to " + path_);
+  EXPECT_EQ(ErrorOf([&] { ini.DeleteKey("Path", "Songs"); }), "(no error)");
+  EXPECT_EQ(Get(), before);
+}
+
+TEST_F(IniFileTest, UnwritablePlacesRaiseTheWriteError) {
+  // A directory of the file's name, and a file in a folder that does not exist.
+  ASSERT_TRUE(CreateDirectoryA(path_.c_str(), nullptr));
+  IniFile ini(path_);
+  EXPECT_EQ(ini.ReadString("Graphics", "Resolution", "none"), "none");
+  EXPECT_FALSE(ini.ValueExists("Graphics", "Resolution"));
+  EXPECT_EQ(ErrorOf([&] { ini.WriteString("Graphics", "Resolution", "800x600"); }), "Unable to write to " + path_);
+  EXPECT_EQ(ErrorOf([&] { ini.DeleteKey("Graphics", "Resolution"); }), "(no error)");
+
+  const std::string nowhere = dir_ + "\\missing\\config.ini";
+  IniFile elsewhere(nowhere);
+  EXPECT_EQ(ErrorOf([&] { elsewhere.WriteString("Graphics", "Resolution", "800x600"); }),
+            "Unable to write to " + nowhere);
+}
+
+TEST_F(IniFileTest, ALineBreakIsNeverWritten) {
+  const std::string before = "[Path]\r\nSongs=a\r\n";
+  for (const std::string& value : {"b\r\n[Net]\r\nUpdateChannel=2"s, "b\nx=1"s, "b\rx=1"s, "\n"s}) {
+    SCOPED_TRACE(testing::PrintToString(value));
+    Put(before);
+    IniFile ini(path_);
+    EXPECT_NE(ErrorOf([&] { ini.WriteString("Path", "Songs", value); }), "(no error)");
+    EXPECT_NE(ErrorOf([&] { ini.WriteString("Path", "New", value); }), "(no error)");
+    EXPECT_EQ(Get(), before);
+  }
+}
+
+TEST_F(IniFileTest, HostileFilesReadWithoutHarm) {
+  std::string binary;
+  for (int i = 0; i < 70000; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
+  const std::string files[] = {
+      "",
+      binary,
+      "[Graphics]\r\nResolution=" + std::string(1 << 20, 'X') + "\r\n",
+      std::string(1 << 20, '['),
+      std::string(200000, '\n'),
+      "[Graphics]\r\n" + std::string(100000, '=') + "\r\n",
+  };
+  for (const std::string& file : files) {
+    Put(file);
+    IniFile ini(path_);
+    const std::string resolution = ini.ReadString("Graphics", "Resolution", "");
+    EXPECT_LE(resolution.size(), 2047u);
+    (void)ini.ReadInteger("Graphics", "Screens", -1);
+    ini.WriteString("Net", "UpdateChannel", "1");
+    EXPECT_EQ(ini.ReadString("Net", "UpdateChannel", ""), "1");
+    // What was there is still there, in front of what was added.
+    EXPECT_EQ(Get().substr(0, file.size()), file);
+  }
+}
+
+}  // namespace
