@@ -90,13 +90,13 @@ std::string TFRunSpecial::ComposeParameters() const {
   return ComposeLaunchParameters(choices);
 }
 
+std::string TFRunSpecial::Tag(int id) const { return Hint(CV_TAG(id)); }
+
 // The switches of the checked boxes: the switch groups in control order, and
 // in each the check boxes inside its rectangle in control order (a Win32
 // group box is no parent; its members are the controls it encloses). Adding
 // a switch takes a check box in one of these groups and its string, nothing
 // here.
-std::string TFRunSpecial::Tag(int id) const { return Hint(CV_TAG(id)); }
-
 std::vector<std::string> TFRunSpecial::CheckedSwitches() const {
   std::vector<std::string> switches;
   for (HWND group = GetWindow(Handle(), GW_CHILD); group; group = GetWindow(group, GW_HWNDNEXT)) {
