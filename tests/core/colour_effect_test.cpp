@@ -61,22 +61,4 @@ TEST(ColourEffect, NumbersStayInTheirRangesAndPassesContinueTheSequence) {
   }
 }
 
-TEST(ColourEffect, DrawsInsideTheHandlerShiftTheRestOfThePass) {
-  // The profile store draws from the same generator; a draw made while a
-  // label repaints takes the number the next label would have had.
-  SetRandomSeed(0);
-  std::vector<uint32_t> colours;
-  ColourPass(2, [&](size_t label, const LabelTint& tint) {
-    colours.push_back(tint.colour);
-    if (label == 0) Random(16711680);
-  });
-  EXPECT_EQ(colours, (std::vector<uint32_t>{0, 3385468}));
-}
-
-TEST(ColourEffect, NoLabelsDrawNothing) {
-  SetRandomSeed(7);
-  EXPECT_TRUE(RunPass(0).empty());
-  EXPECT_EQ(RandomSeed(), 7u);
-}
-
 }  // namespace
