@@ -1,4 +1,5 @@
 #include "UMain.h"
+#include "UConfigure.h"
 #include "UMaintenance.h"
 #include "URunSpecial.h"
 #include "UAbout.h"
@@ -155,7 +156,7 @@ void TFMain::Button1Click() {
 
 // The tool windows are added one by one; until then their buttons do nothing.
 void TFMain::bProfileManagerClick() {}
-void TFMain::bConfigClick() {}
+void TFMain::bConfigClick() { OpenTool(FConfigure); }
 void TFMain::bMaintenanceClick() { OpenTool(FMaintenance); }
 void TFMain::bRunSpecialClick() { OpenTool(FRunSpecial); }
 void TFMain::bAboutClick() { OpenTool(FAbout); }

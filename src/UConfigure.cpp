@@ -1,0 +1,180 @@
+#include "UConfigure.h"
+
+#include "UMain.h"
+#include "core/ConfigValues.h"
+#include "forms/UConfigure.rh"
+#include "forms/app.rh"
+#include "toolkit/Application.h"
+#include "toolkit/FolderDialog.h"
+
+TFConfigure* FConfigure = nullptr;
+
+namespace {
+
+const char kGraphics[] = "Graphics";
+const char kPath[] = "Path";
+const char kNet[] = "Net";
+const char kDefaultSongs[] = "Default";
+
+// The client area at 96 DPI.
+constexpr int kClientWidth = 577;
+constexpr int kClientHeight = 170;
+
+}  // namespace
+
+TFConfigure::TFConfigure() : Form(IDD_CONFIGURE) {}
+
+TFConfigure::~TFConfigure() = default;
+
+bool TFConfigure::OnInit() {
+  HICON icon = LoadIconA(Application::Instance(), MAKEINTRESOURCEA(IDI_APP));
+  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  FitClientArea();
+  // A template carries one font; the songs directory is shown in bold.
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
+  font.lfWeight = FW_BOLD;
+  boldFont_.Reset(CreateFontIndirectA(&font));
+  SendDlgItemMessageA(Handle(), IDC_lSongsDir, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
+  // Radio buttons cannot be checked by their template.
+  SetRadioIndex(IDC_rbMonitor1, IDC_rbMonitor2, 0);
+  SetRadioIndex(IDC_rbFullON, IDC_rbFullOFF, 0);
+  SetRadioIndex(IDC_rbStable, IDC_rbDeveloper, 0);
+  FormCreate();
+  return true;
+}
+
+void TFConfigure::FitClientArea() {
+  // Dialog units round every size to 1.5 x 1.625 pixels of Tahoma 8; the
+  // window keeps its exact client size, scaled with the system's DPI.
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  const int width = MulDiv(kClientWidth, dpi, 96);
+  const int height = MulDiv(kClientHeight, dpi, 96);
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
+  const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+  SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, flags);
+  SetWindowPos(Item(IDC_GroupBox1), nullptr, 0, 0, width, height, flags);
+}
+
+void TFConfigure::OnDestroy() { FormDestroy(); }
+
+void TFConfigure::FormCreate() {
+  SetText(IDC_eResW, std::to_string(GetSystemMetrics(SM_CXSCREEN)));
+  SetText(IDC_eResH, std::to_string(GetSystemMetrics(SM_CYSCREEN)));
+  ReadSettings();
+}
+
+void TFConfigure::FormDestroy() { FConfig.reset(); }
+
+std::string TFConfigure::ConfigPath() const { return FMain->InstallDir() + "\\config.ini"; }
+
+// Values that are missing or cannot be used leave what the window shows.
+void TFConfigure::ReadSettings() {
+  FConfig = std::make_unique<IniFile>(ConfigPath());
+  const int32_t screens = FConfig->ReadInteger(kGraphics, "Screens", -1);
+  if (screens == 1 || screens == 2) SetRadioIndex(IDC_rbMonitor1, IDC_rbMonitor2, screens - 1);
+  if (const auto fullScreen = ParseFullScreen(FConfig->ReadString(kGraphics, "FullScreen", "")))
+    SetRadioIndex(IDC_rbFullON, IDC_rbFullOFF, *fullScreen ? 0 : 1);
+  if (const auto resolution = SplitResolution(FConfig->ReadString(kGraphics, "Resolution", ""))) {
+    SetText(IDC_eResW, resolution->width);
+    SetText(IDC_eResH, resolution->height);
+  }
+  SetText(IDC_lSongsDir, FConfig->ReadString(kPath, "Songs", kDefaultSongs));
+  // Developer is selected when stored, though the user cannot pick it.
+  const int32_t channel = FConfig->ReadInteger(kNet, "UpdateChannel", 0);
+  if (channel >= 0 && channel <= 2) SetRadioIndex(IDC_rbStable, IDC_rbDeveloper, channel);
+}
+
+// Each key is written at once; a failed write ends Save there, leaving the
+// keys before it written.
+void TFConfigure::WriteSettings() {
+  FConfig->WriteString(kGraphics, "Resolution", JoinResolution(Text(IDC_eResW), Text(IDC_eResH)));
+  const std::string songs = Text(IDC_lSongsDir);
+  if (songs == kDefaultSongs)
+    FConfig->DeleteKey(kPath, "Songs");
+  else
+    FConfig->WriteString(kPath, "Songs", songs);
+  if (const int fullScreen = RadioIndex(IDC_rbFullON, IDC_rbFullOFF); fullScreen >= 0)
+    FConfig->WriteString(kGraphics, "FullScreen", fullScreen == 0 ? "On" : "Off");
+  if (const int screens = RadioIndex(IDC_rbMonitor1, IDC_rbMonitor2); screens >= 0)
+    FConfig->WriteInteger(kGraphics, "Screens", screens + 1);
+  if (const int channel = RadioIndex(IDC_rbStable, IDC_rbDeveloper); channel >= 0)
+    FConfig->WriteInteger(kNet, "UpdateChannel", channel);
+}
+
+bool TFConfigure::OnCommand(int id, int code, HWND) {
+  if (code == EN_KILLFOCUS) {
+    switch (id) {
+      case IDC_eResW: eResWExit(); return true;
+      case IDC_eResH: eResHExit(); return true;
+    }
+    return false;
+  }
+  if (code != BN_CLICKED) return false;
+  switch (id) {
+    case IDC_rbStable: rbChannelClick(id); return true;
+    case IDC_rbExperimental: rbChannelClick(id); return true;
+    case IDC_bSongsDir: bSongsDirClick(); return true;
+    case IDC_bSetDefSongsDir: bSetDefSongsDirClick(); return true;
+    case IDC_bResetSettings: bResetSettingsClick(); return true;
+    case IDC_bSave: bSaveClick(); return true;
+    case IDC_bClose: bCloseClick(); return true;
+  }
+  return false;
+}
+
+void TFConfigure::eResWExit() { CheckResolutionEdit(IDC_eResW); }
+
+void TFConfigure::eResHExit() { CheckResolutionEdit(IDC_eResH); }
+
+// EN_KILLFOCUS comes once the focus has moved. The check answers the user
+// going on to another control of this window. It stays quiet when the focus
+// left the window (another program, the window closing, or its own message
+// box, which would otherwise check the second edit as soon as the first one's
+// box opens) and when it went to Cancel, which throws the text away anyway.
+bool TFConfigure::FocusWentToAnotherControl() const {
+  HWND focus = GetFocus();
+  return focus && IsChild(Handle(), focus) && focus != Item(IDC_bClose);
+}
+
+void TFConfigure::CheckResolutionEdit(int id) {
+  if (!FocusWentToAnotherControl()) return;
+  const std::string problem = ResolutionProblem(Text(id));
+  if (problem.empty()) return;
+  if (FConfig)
+    if (const auto stored = SplitResolution(FConfig->ReadString(kGraphics, "Resolution", "")))
+      SetText(id, id == IDC_eResW ? stored->width : stored->height);
+  Application::Message(problem);
+}
+
+// An auto radio button clears only the enabled buttons of its group, and
+// Developer is disabled though the file may select it.
+void TFConfigure::rbChannelClick(int id) { SetRadioIndex(IDC_rbStable, IDC_rbDeveloper, id - IDC_rbStable); }
+
+void TFConfigure::bSongsDirClick() {
+  std::string folder;
+  if (BrowseForFolder(Handle(), "Select new Songs directory", folder)) SetText(IDC_lSongsDir, folder);
+}
+
+void TFConfigure::bSetDefSongsDirClick() { SetText(IDC_lSongsDir, kDefaultSongs); }
+
+void TFConfigure::bResetSettingsClick() {
+  if (!Application::ConfirmWarningYesAbort("This option will remove file config.ini from your computer and close "
+                                           "this window. Run Cantivox to recreate it."))
+    return;
+  FConfig.reset();
+  (void)DeleteFileA(ConfigPath().c_str());
+  Close(IDABORT);
+}
+
+void TFConfigure::bSaveClick() {
+  WriteSettings();
+  Close(IDOK);
+}
+
+void TFConfigure::bCloseClick() { Close(IDCANCEL); }
