@@ -1,0 +1,512 @@
+// The configuration window and the game's config.ini, driven from outside.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "Driver.h"
+
+namespace {
+
+const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
+const char kTitle[] = "Cantivox Tools  0.2.1.7";
+const char kResetQuestion[] =
+    "This option will remove file config.ini from your computer and close this window. Run Cantivox to "
+    "recreate it.";
+
+// A file the game and its user wrote: everything but the five keys is theirs.
+const char kForeignConfig[] =
+    "; Cantivox settings\r\n"
+    "\r\n"
+    "[Graphics]\r\n"
+    "Resolution = 800X600\r\n"
+    "FULLSCREEN=on\r\n"
+    "Screens=3\r\n"
+    "VSync=1\r\n"
+    "\r\n"
+    "[Sound]\r\n"
+    "  Volume  =  80  \r\n"
+    "[Path]\r\n"
+    "songs=default\r\n"
+    "[Net]\r\n"
+    "UpdateChannel=2\r\n"
+    "Proxy=none";
+
+// The window's controls, found as a user sees them.
+struct Window {
+  HWND dialog;
+  HWND width, height, songsDir;
+  HWND monitor1, monitor2, fullOn, fullOff, stable, experimental, developer;
+
+  explicit Window(HWND dlg) : dialog(dlg) {
+    width = ui::FindRightOf(ui::Find(dlg, "W:", "Static"), "Edit");
+    height = ui::FindRightOf(ui::Find(dlg, "H:", "Static"), "Edit");
+    // The third label: after "W:" and "H:" comes the songs directory.
+    songsDir = ui::FindNth(dlg, "Static", 2);
+    const HWND screens = ui::Find(dlg, "Screens", "Button");
+    monitor1 = ui::FindInGroup(screens, "1", "Button");
+    monitor2 = ui::FindInGroup(screens, "2", "Button");
+    const HWND full = ui::Find(dlg, "Fullscreen", "Button");
+    fullOn = ui::FindInGroup(full, "On", "Button");
+    fullOff = ui::FindInGroup(full, "Off", "Button");
+    const HWND channel = ui::Find(dlg, "Update channel", "Button");
+    stable = ui::FindInGroup(channel, "Stable", "Button");
+    experimental = ui::FindInGroup(channel, "Experimental", "Button");
+    developer = ui::FindInGroup(channel, "Developer", "Button");
+  }
+  HWND Button(const char* caption) const { return ui::Find(dialog, caption, "Button"); }
+};
+
+class ConfigureTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui::DeleteRegistryKey();
+    ui::InstallGame(game_.Path());
+    ui::SetRegistryString("InstallDir", game_.Path());
+    exe_ = ui::InstallTools(tools_.Path());
+    config_ = game_ / "config.ini";
+  }
+  void TearDown() override { ui::DeleteRegistryKey(); }
+
+  // Starts the tool once and opens the configuration window from its button.
+  Window Open() {
+    if (!app_) {
+      app_.emplace(ui::Process::Start(exe_));
+      main_ = ui::WaitWindow(app_->Id(), kMainCaption);
+    }
+    ui::Click(ui::Find(main_, "Configuration", "Button"));
+    return Window(ui::WaitWindow(app_->Id(), "Configure"));
+  }
+  void ExpectNoMessageBox() {
+    std::optional<ui::MsgBox> box;
+    ui::PollFor(
+        [&] {
+          box = ui::FindMessageBox(app_->Id());
+          return box.has_value();
+        },
+        300);
+    EXPECT_FALSE(box.has_value()) << "a box says: " << box->text;
+  }
+  // Answers the plain box that a resolution check shows.
+  void ExpectPlainMessage(const std::string& text) {
+    const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+    EXPECT_EQ(box.caption, kTitle);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.icon, ui::Icon::None);
+    EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+    ui::Answer(box, "OK");
+  }
+  void Save(const Window& w) {
+    ui::Click(w.Button("Save"));
+    ui::WaitGone(w.dialog);
+  }
+  void Cancel(const Window& w) {
+    ui::Click(w.Button("Cancel"));
+    ui::WaitGone(w.dialog);
+  }
+  std::string Config() { return ui::ReadFileBytes(config_); }
+
+  ui::TempDir game_;
+  ui::TempDir tools_;
+  std::string exe_;
+  std::string config_;
+  std::optional<ui::Process> app_;
+  HWND main_ = nullptr;
+};
+
+TEST_F(ConfigureTest, ShowsTheStoredValuesAndSavesThemBackKeepingTheRest) {
+  ui::WriteFileBytes(config_, kForeignConfig);
+  const Window w = Open();
+  ui::SaveScreenshot(w.dialog, "configure");
+  EXPECT_EQ(ui::Text(w.width), "800");
+  EXPECT_EQ(ui::Text(w.height), "600");
+  EXPECT_TRUE(ui::Checked(w.fullOn));
+  EXPECT_FALSE(ui::Checked(w.fullOff));
+  EXPECT_TRUE(ui::Checked(w.monitor1));  // 3 is no choice of the window
+  EXPECT_FALSE(ui::Checked(w.monitor2));
+  EXPECT_EQ(ui::Text(w.songsDir), "default");  // a path, not the word Default
+  EXPECT_TRUE(ui::Checked(w.developer));
+  EXPECT_FALSE(ui::Enabled(w.developer));
+  EXPECT_FALSE(ui::Checked(w.stable));
+  ExpectNoMessageBox();
+
+  Save(w);
+  EXPECT_EQ(Config(),
+            "; Cantivox settings\r\n"
+            "\r\n"
+            "[Graphics]\r\n"
+            "Resolution = 800x600\r\n"
+            "FULLSCREEN=On\r\n"
+            "Screens=1\r\n"
+            "VSync=1\r\n"
+            "\r\n"
+            "[Sound]\r\n"
+            "  Volume  =  80  \r\n"
+            "[Path]\r\n"
+            "songs=default\r\n"
+            "[Net]\r\n"
+            "UpdateChannel=2\r\n"
+            "Proxy=none");
+}
+
+TEST_F(ConfigureTest, ValuesTheWindowCannotUseLeaveItsDefaults) {
+  ui::WriteFileBytes(config_,
+                     "[Graphics]\nResolution=800\nFullScreen=1\nScreens=0\n[Path]\nSongs=Default\n"
+                     "[Net]\nUpdateChannel=3\n");
+  Window w = Open();
+  EXPECT_EQ(ui::Text(w.width), "1024");  // the screen of the test display
+  EXPECT_EQ(ui::Text(w.height), "768");
+  EXPECT_TRUE(ui::Checked(w.fullOn));
+  EXPECT_TRUE(ui::Checked(w.monitor1));
+  EXPECT_EQ(ui::Text(w.songsDir), "Default");
+  EXPECT_TRUE(ui::Checked(w.stable));
+  // The word Default removes the key; choices made in the window are written.
+  ui::Click(w.fullOff);
+  ui::Click(w.monitor2);
+  ui::Click(w.experimental);
+  Save(w);
+  EXPECT_EQ(Config(),
+            "[Graphics]\nResolution=1024x768\nFullScreen=Off\nScreens=2\n[Path]\n"
+            "[Net]\nUpdateChannel=1\n");
+}
+
+TEST_F(ConfigureTest, OddValuesAreReadAndWrittenAsTheGameKeepsThem) {
+  ui::WriteFileBytes(config_, "[Graphics]\r\nResolution=1024x768x32\r\n[Path]\r\nSongs=\r\n");
+  Window w = Open();
+  EXPECT_EQ(ui::Text(w.width), "1024");
+  EXPECT_EQ(ui::Text(w.height), "768X32");
+  EXPECT_EQ(ui::Text(w.songsDir), "");
+  Save(w);
+  EXPECT_EQ(Config(),
+            "[Graphics]\r\nResolution=1024x768X32\r\nFullScreen=On\r\nScreens=1\r\n[Path]\r\nSongs=\r\n"
+            "[Net]\r\nUpdateChannel=0\r\n");
+
+  // Save checks nothing: an empty width stays empty.
+  ui::WriteFileBytes(config_, "[Graphics]\r\nResolution=x768\r\n");
+  w = Open();
+  EXPECT_EQ(ui::Text(w.width), "");
+  EXPECT_EQ(ui::Text(w.height), "768");
+  Save(w);
+  EXPECT_EQ(Config().substr(0, 32), "[Graphics]\r\nResolution=x768\r\nFul");
+}
+
+TEST_F(ConfigureTest, DeveloperStaysUntilAnotherChannelIsPicked) {
+  ui::WriteFileBytes(config_, "[Net]\nUpdateChannel=2\n");
+  const Window w = Open();
+  ui::Click(w.stable);
+  EXPECT_TRUE(ui::Checked(w.stable));
+  EXPECT_FALSE(ui::Checked(w.developer));
+  EXPECT_THROW(ui::Click(w.developer), ui::DriverError);  // a user cannot reach it
+  Save(w);
+  EXPECT_NE(Config().find("UpdateChannel=0"), std::string::npos);
+}
+
+TEST_F(ConfigureTest, SetDefaultRemovesTheSongsKeyAndACancelledBrowseChangesNothing) {
+  ui::WriteFileBytes(config_, "[Path]\r\nSongs=C:\\Songs\r\nOther=1\r\n");
+  const Window w = Open();
+  EXPECT_EQ(ui::Text(w.songsDir), "C:\\Songs");
+
+  ui::Click(w.Button("Change directory"));
+  const HWND browse = ui::WaitWindowWhere(
+      app_->Id(), [&](HWND top) { return top != w.dialog && ui::ClassOf(top) == "#32770" && ui::Enabled(top); },
+      ui::kTimeout,
+      "the folder dialog");
+  EXPECT_FALSE(ui::Enabled(w.dialog));  // modal to the whole program
+  EXPECT_FALSE(ui::Enabled(main_));
+  EXPECT_NO_THROW(ui::Find(browse, "Select new Songs directory", "Static"));
+  ui::SaveScreenshot(browse, "configure-browse");
+  ui::Click(ui::Find(browse, "Cancel", "Button"));
+  ui::WaitGone(browse);
+  EXPECT_EQ(ui::Text(w.songsDir), "C:\\Songs");
+
+  ui::Click(w.Button("Set default"));
+  EXPECT_EQ(ui::Text(w.songsDir), "Default");
+  Save(w);
+  EXPECT_EQ(Config(),
+            "[Path]\r\nOther=1\r\n[Graphics]\r\nResolution=1024x768\r\nFullScreen=On\r\nScreens=1\r\n"
+            "[Net]\r\nUpdateChannel=0\r\n");
+}
+
+TEST_F(ConfigureTest, AConfirmedFolderBecomesTheSongsDirectory) {
+  const Window w = Open();
+  ui::Click(w.Button("Change directory"));
+  const HWND browse = ui::WaitWindowWhere(
+      app_->Id(), [&](HWND top) { return top != w.dialog && ui::ClassOf(top) == "#32770" && ui::Enabled(top); },
+      ui::kTimeout, "the folder dialog");
+  // The tree opens at its root, the desktop, which is a file-system folder.
+  ui::Click(ui::Find(browse, "OK", "Button"));
+  ui::WaitGone(browse);
+  const std::string chosen = ui::Text(w.songsDir);
+  EXPECT_TRUE(ui::DirExists(chosen)) << chosen;
+  Save(w);
+  EXPECT_NE(Config().find("[Path]\r\nSongs=" + chosen + "\r\n"), std::string::npos) << Config();
+}
+
+TEST_F(ConfigureTest, CancelEscAndTheCloseBoxWriteNothing) {
+  ui::WriteFileBytes(config_, kForeignConfig);
+  for (const char* way : {"Cancel", "Esc", "close box"}) {
+    SCOPED_TRACE(way);
+    const Window w = Open();
+    ui::SetText(w.width, "640");
+    ui::Click(w.fullOff);
+    ui::Click(w.Button("Set default"));
+    if (way == std::string("Cancel"))
+      ui::Click(w.Button("Cancel"));
+    else if (way == std::string("Esc"))
+      ui::PressKey(w.width, VK_ESCAPE);
+    else
+      ui::Close(w.dialog);
+    ui::WaitGone(w.dialog);
+    ExpectNoMessageBox();
+    EXPECT_EQ(Config(), kForeignConfig);
+  }
+}
+
+TEST_F(ConfigureTest, EnterSaves) {
+  const Window w = Open();
+  ui::SetText(w.width, "1280");
+  ui::PressKey(w.width, VK_RETURN);
+  ui::WaitGone(w.dialog);
+  EXPECT_EQ(Config().substr(0, 36), "[Graphics]\r\nResolution=1280x768\r\nFul");
+}
+
+TEST_F(ConfigureTest, LeavingABadResolutionRestoresTheStoredPart) {
+  ui::WriteFileBytes(config_, "[Graphics]\r\nResolution=800x600\r\n");
+  const Window w = Open();
+  const struct {
+    bool width;
+    const char* typed;
+    const char* message;
+  } cases[] = {
+      {true, "abc", "'abc' is not a valid integer value"},
+      {true, "", "'' is not a valid integer value"},
+      {true, "12 ", "'12 ' is not a valid integer value"},
+      {false, "0", "Resolution must be bigger than 0"},
+      {false, "-640", "Resolution must be bigger than 0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    const HWND edit = c.width ? w.width : w.height;
+    const HWND other = c.width ? w.height : w.width;
+    ui::SetText(other, "999");
+    ui::SetText(edit, c.typed);
+    ui::LeaveEdit(edit);
+    ExpectPlainMessage(c.message);
+    EXPECT_EQ(ui::Text(edit), c.width ? "800" : "600");
+    EXPECT_EQ(ui::Text(other), "999");  // only the edit that was left
+  }
+  // Valid numbers, hexadecimal too, pass silently.
+  for (const char* good : {"1280", " 42", "$400"}) {
+    ui::SetText(w.width, good);
+    ui::LeaveEdit(w.width);
+    ExpectNoMessageBox();
+    EXPECT_EQ(ui::Text(w.width), good);
+  }
+  Cancel(w);
+  EXPECT_EQ(Config(), "[Graphics]\r\nResolution=800x600\r\n");
+}
+
+TEST_F(ConfigureTest, WithoutAStoredResolutionABadEntryStaysAndIsSaved) {
+  ui::WriteFileBytes(config_, "[Graphics]\r\nResolution=800\r\n");
+  const Window w = Open();
+  ui::SetText(w.height, "abc");
+  ui::LeaveEdit(w.height);
+  ExpectPlainMessage("'abc' is not a valid integer value");
+  EXPECT_EQ(ui::Text(w.height), "abc");
+  Save(w);
+  EXPECT_EQ(Config().substr(0, 36), "[Graphics]\r\nResolution=1024xabc\r\nFul");
+}
+
+TEST_F(ConfigureTest, TwoBadEditsGiveOneMessageAtATime) {
+  ui::WriteFileBytes(config_, "[Graphics]\r\nResolution=800\r\n");
+  const Window w = Open();
+  ui::SetText(w.width, "abc");
+  ui::SetText(w.height, "xyz");
+  // Tab from the width goes to the height; the width's box takes the focus
+  // from the height, which must not be checked for that.
+  ui::LeaveEdit(w.width);
+  ExpectPlainMessage("'abc' is not a valid integer value");
+  ExpectNoMessageBox();
+  EXPECT_NO_THROW(ui::WaitUntil([&] { return ui::FocusedWindow(w.dialog) == w.height; }, "the focus back on the height"));
+  ui::LeaveEdit(w.height);
+  ExpectPlainMessage("'xyz' is not a valid integer value");
+  ExpectNoMessageBox();
+  Cancel(w);
+}
+
+TEST_F(ConfigureTest, LeavingABadEditToCloseWithoutSavingAsksNothing) {
+  ui::WriteFileBytes(config_, "[Graphics]\r\nResolution=800x600\r\n");
+  for (const char* way : {"Cancel", "Esc", "close box"}) {
+    SCOPED_TRACE(way);
+    const Window w = Open();
+    ui::Focus(w.width);
+    ui::SetText(w.width, "abc");
+    if (way == std::string("Cancel"))
+      ui::Click(w.Button("Cancel"));
+    else if (way == std::string("Esc"))
+      ui::PressKey(w.width, VK_ESCAPE);
+    else
+      ui::Close(w.dialog);
+    ui::WaitGone(w.dialog);
+    ExpectNoMessageBox();
+  }
+  EXPECT_EQ(Config(), "[Graphics]\r\nResolution=800x600\r\n");
+}
+
+TEST_F(ConfigureTest, AbortKeepsTheFileAndYesRemovesIt) {
+  ui::WriteFileBytes(config_, kForeignConfig);
+  Window w = Open();
+  ui::Click(w.Button("Reset all setting to default !"));
+  ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  EXPECT_EQ(box.caption, "Warning");
+  EXPECT_EQ(box.icon, ui::Icon::Warning);
+  EXPECT_EQ(box.text, kResetQuestion);
+  EXPECT_EQ(box.buttons, (std::vector<std::string>{"Yes", "Abort"}));
+  ui::Answer(box, "Abort");
+  EXPECT_TRUE(ui::Visible(w.dialog));
+  EXPECT_EQ(Config(), kForeignConfig);
+
+  ui::SetText(w.width, "640");
+  ui::Click(w.Button("Reset all setting to default !"));
+  box = ui::WaitMessageBox(app_->Id());
+  ui::Answer(box, "Yes");
+  ui::WaitGone(w.dialog);
+  EXPECT_FALSE(ui::FileExists(config_));
+
+  // The next opening shows the screen and the layout's defaults, and a Save
+  // makes a file of the written keys only.
+  w = Open();
+  EXPECT_EQ(ui::Text(w.width), "1024");
+  EXPECT_EQ(ui::Text(w.height), "768");
+  EXPECT_TRUE(ui::Checked(w.fullOn));
+  EXPECT_TRUE(ui::Checked(w.monitor1));
+  EXPECT_EQ(ui::Text(w.songsDir), "Default");
+  EXPECT_TRUE(ui::Checked(w.stable));
+  EXPECT_FALSE(ui::Checked(w.developer));
+  Save(w);
+  EXPECT_EQ(Config(),
+            "[Graphics]\r\nResolution=1024x768\r\nFullScreen=On\r\nScreens=1\r\n[Net]\r\nUpdateChannel=0\r\n");
+}
+
+TEST_F(ConfigureTest, AFailedSaveReportsTheFileAndKeepsTheWindowOpen) {
+  ui::WriteFileBytes(config_, kForeignConfig);
+  ASSERT_TRUE(SetFileAttributesA(config_.c_str(), FILE_ATTRIBUTE_READONLY));
+  const Window w = Open();
+  ui::SetText(w.width, "640");
+  ui::Click(w.Button("Save"));
+  const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  EXPECT_EQ(box.caption, kTitle);
+  EXPECT_EQ(box.icon, ui::Icon::Error);
+  EXPECT_EQ(box.text, "Unable to write to " + config_ + ".");
+  ui::Answer(box, "OK");
+  EXPECT_TRUE(ui::Visible(w.dialog));
+  EXPECT_EQ(Config(), kForeignConfig);
+
+  // Once the file may be written again, the same window saves.
+  ASSERT_TRUE(SetFileAttributesA(config_.c_str(), FILE_ATTRIBUTE_NORMAL));
+  Save(w);
+  EXPECT_NE(Config().find("Resolution = 640x600"), std::string::npos);
+}
+
+TEST_F(ConfigureTest, HostileFilesOpenWithDefaults) {
+  std::string binary;
+  for (int i = 0; i < 5000; ++i) binary += static_cast<char>((i * 7919) & 0xFF);
+  const std::string huge(100000, '9');
+  const struct {
+    const char* name;
+    std::string content;
+    const char* width;
+    const char* songs;
+  } cases[] = {
+      {"empty", "", "1024", "Default"},
+      {"binary", binary, "1024", "Default"},
+      {"long lines", std::string(300000, '[') + "\r\n[Graphics]\r\nResolution=" + huge + "x1\r\n", "1024",
+       "Default"},
+      {"huge value", "[Path]\r\nSongs=" + huge + "\r\n", "1024", nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui::WriteFileBytes(config_, c.content);
+    const Window w = Open();
+    EXPECT_EQ(ui::Text(w.width), c.width);
+    if (c.songs)
+      EXPECT_EQ(ui::Text(w.songsDir), c.songs);
+    else
+      EXPECT_EQ(ui::Text(w.songsDir), huge.substr(0, 2047));
+    ExpectNoMessageBox();
+    Cancel(w);
+    EXPECT_EQ(Config(), c.content);
+  }
+
+  // A directory in the file's place reads as no file, and Save says so.
+  ui::RemoveTree(config_);
+  ui::MakeDirs(config_);
+  const Window w = Open();
+  EXPECT_EQ(ui::Text(w.width), "1024");
+  ui::Click(w.Button("Save"));
+  const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  EXPECT_EQ(box.text, "Unable to write to " + config_ + ".");
+  ui::Answer(box, "OK");
+  Cancel(w);
+  EXPECT_TRUE(ui::DirExists(config_));
+}
+
+TEST_F(ConfigureTest, LayoutPlacesEveryControlAtItsPixelPlace) {
+  const Window w = Open();
+  RECT client{};
+  GetClientRect(w.dialog, &client);
+  EXPECT_EQ(client.right, 577);
+  EXPECT_EQ(client.bottom, 170);
+  POINT origin{0, 0};
+  ClientToScreen(w.dialog, &origin);
+
+  const struct {
+    const char* name;
+    HWND control;
+    int x, y, width, height;
+  } places[] = {
+      {"GroupBox1", w.Button("Customize configuration"), 0, 0, 577, 170},
+      {"gbScreens", w.Button("Screens"), 5, 15, 61, 74},
+      {"rbMonitor1", w.monitor1, 22, 39, 38, 17},
+      {"rbMonitor2", w.monitor2, 22, 62, 38, 17},
+      {"GroupBox5", w.Button("Fullscreen"), 69, 15, 67, 74},
+      {"rbFullON", w.fullOn, 83, 39, 38, 17},
+      {"rbFullOFF", w.fullOff, 83, 62, 38, 17},
+      {"GroupBox3", w.Button("Resolution"), 139, 15, 105, 74},
+      {"Label3", ui::Find(w.dialog, "W:", "Static"), 147, 40, 14, 13},
+      {"eResW", w.width, 167, 36, 61, 21},
+      {"Label4", ui::Find(w.dialog, "H:", "Static"), 147, 63, 14, 13},
+      {"eResH", w.height, 167, 60, 61, 21},
+      {"GroupBox6", w.Button("Songs directory"), 247, 15, 324, 74},
+      {"lSongsDir", w.songsDir, 250, 36, 305, 18},
+      {"bSongsDir", w.Button("Change directory"), 263, 60, 137, 19},
+      {"bSetDefSongsDir", w.Button("Set default"), 422, 60, 137, 19},
+      {"gbChannel", w.Button("Update channel"), 5, 92, 239, 45},
+      {"rbStable", w.stable, 19, 111, 56, 17},
+      {"rbExperimental", w.experimental, 75, 111, 92, 17},
+      {"rbDeveloper", w.developer, 167, 111, 74, 17},
+      {"bResetSettings", w.Button("Reset all setting to default !"), 3, 143, 172, 25},
+      {"bSave", w.Button("Save"), 383, 143, 91, 25},
+      {"bClose", w.Button("Cancel"), 480, 143, 91, 25},
+  };
+  for (const auto& p : places) {
+    SCOPED_TRACE(p.name);
+    RECT r = ui::ScreenRect(p.control);
+    // Dialog units are 1.5 x 1.625 pixels: a pixel either way is rounding.
+    EXPECT_NEAR(r.left - origin.x, p.x, 1);
+    EXPECT_NEAR(r.top - origin.y, p.y, 1);
+    EXPECT_NEAR(r.right - r.left, p.width, 1);
+    EXPECT_NEAR(r.bottom - r.top, p.height, 1);
+  }
+
+  // Tab order: the top row, then reset, Save, Cancel and the channel.
+  std::vector<std::string> stops;
+  for (HWND c : ui::Descendants(w.dialog))
+    if (GetWindowLongA(c, GWL_STYLE) & WS_TABSTOP) stops.push_back(ui::Text(c));
+  EXPECT_EQ(stops, (std::vector<std::string>{"1", "On", "1024", "768", "Change directory", "Set default",
+                                             "Reset all setting to default !", "Save", "Cancel", "Stable"}));
+  EXPECT_TRUE(GetWindowLongA(w.Button("Save"), GWL_STYLE) & BS_DEFPUSHBUTTON);
+  EXPECT_EQ(GetDlgCtrlID(w.Button("Cancel")), IDCANCEL);
+  Cancel(w);
+}
+
+}  // namespace
