@@ -1,6 +1,7 @@
 #include "UMain.h"
 #include "UConfigure.h"
 #include "UMaintenance.h"
+#include "UProfileManager.h"
 #include "URunSpecial.h"
 #include "UAbout.h"
 
@@ -155,7 +156,7 @@ void TFMain::Button1Click() {
 }
 
 // The tool windows are added one by one; until then their buttons do nothing.
-void TFMain::bProfileManagerClick() {}
+void TFMain::bProfileManagerClick() { OpenTool(FProfileManager); }
 void TFMain::bConfigClick() { OpenTool(FConfigure); }
 void TFMain::bMaintenanceClick() { OpenTool(FMaintenance); }
 void TFMain::bRunSpecialClick() { OpenTool(FRunSpecial); }
