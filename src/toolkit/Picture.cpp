@@ -52,6 +52,14 @@ BITMAPINFO TopDown32(int width, int height) {
   return info;
 }
 
+struct ScreenDC {
+  HDC dc = GetDC(nullptr);
+  ScreenDC() = default;
+  ScreenDC(const ScreenDC&) = delete;
+  ScreenDC& operator=(const ScreenDC&) = delete;
+  ~ScreenDC() { ReleaseDC(nullptr, dc); }
+};
+
 }  // namespace
 
 Picture::Picture(Picture&& other) noexcept { *this = std::move(other); }
@@ -127,10 +135,9 @@ Picture Picture::FromFile(const std::string& path, int boxW, int boxH) {
   uint8_t* bits = nullptr;
   Picture picture = Blank(header.bmWidth, header.bmHeight, &bits);
   BITMAPINFO info = TopDown32(header.bmWidth, header.bmHeight);
-  HDC screen = GetDC(nullptr);
-  int rows = GetDIBits(screen, static_cast<HBITMAP>(loaded.Get()), 0, header.bmHeight, bits, &info,
+  ScreenDC screen;
+  int rows = GetDIBits(screen.dc, static_cast<HBITMAP>(loaded.Get()), 0, header.bmHeight, bits, &info,
                        DIB_RGB_COLORS);
-  ReleaseDC(nullptr, screen);
   if (rows != header.bmHeight) throw Error::Format("Bitmap image is not valid (%s)", path.c_str());
   return picture;
 }

@@ -40,6 +40,20 @@ class MemoryDC {
   HDC dc_;
 };
 
+class PaintDC {
+ public:
+  explicit PaintDC(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
+  ~PaintDC() { EndPaint(window_, &paint_); }
+  PaintDC(const PaintDC&) = delete;
+  PaintDC& operator=(const PaintDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_;
+  HDC dc_;
+};
+
 void Paint(HWND box, HDC dc) {
   RECT client;
   GetClientRect(box, &client);
@@ -85,10 +99,8 @@ LRESULT CALLBACK PictureBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lP
     case WM_ERASEBKGND:
       return 1;  // WM_PAINT covers every pixel; erasing first would flicker
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(box, &ps);
-      Paint(box, dc);
-      EndPaint(box, &ps);
+      PaintDC dc(box);
+      Paint(box, dc.Get());
       return 0;
     }
     case WM_PRINTCLIENT:
