@@ -882,7 +882,14 @@ std::optional<MsgBox> AsMessageBox(HWND top) {
   std::sort(buttons.begin(), buttons.end());
   for (const auto& [left, button] : buttons) box.buttons.push_back(StripAccel(Text(button)));
   box.caption = Text(top);
-  if (iconControl && Send(iconControl, STM_GETICON, 0, 0)) box.icon = RecogniseIcon(iconControl);
+  if (iconControl && Send(iconControl, STM_GETICON, 0, 0)) {
+    // A box caught the moment it appears may not have painted its icon yet.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      box.icon = RecogniseIcon(iconControl);
+      if (box.icon != Icon::Other) break;
+      Sleep(50);
+    }
+  }
   return box;
 }
 
