@@ -20,6 +20,14 @@ const char kDefaultSongs[] = "Default";
 constexpr int kClientWidth = 577;
 constexpr int kClientHeight = 170;
 
+int ScreenDpi() {
+  struct ScreenDc {
+    HDC dc = GetDC(nullptr);
+    ~ScreenDc() { ReleaseDC(nullptr, dc); }
+  } screen;
+  return GetDeviceCaps(screen.dc, LOGPIXELSY);
+}
+
 }  // namespace
 
 TFConfigure::TFConfigure() : Form(IDD_CONFIGURE) {}
@@ -48,9 +56,7 @@ bool TFConfigure::OnInit() {
 void TFConfigure::FitClientArea() {
   // Dialog units round every size to 1.5 x 1.625 pixels of Tahoma 8; the
   // window keeps its exact client size, scaled with the system's DPI.
-  HDC screen = GetDC(nullptr);
-  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  const int dpi = ScreenDpi();
   const int width = MulDiv(kClientWidth, dpi, 96);
   const int height = MulDiv(kClientHeight, dpi, 96);
   RECT frame{0, 0, width, height};
