@@ -34,12 +34,6 @@ TEST(SplitResolution, UpperCasesAndSplitsAtTheFirstX) {
   }
 }
 
-TEST(JoinResolution, LowerCaseXAndTextAsGiven) {
-  EXPECT_EQ(JoinResolution("800", "600"), "800x600");
-  EXPECT_EQ(JoinResolution("", "768"), "x768");
-  EXPECT_EQ(JoinResolution(" abc", "768X32"), " abcx768X32");
-}
-
 TEST(ParseFullScreen, OnOffInAnyCase) {
   for (auto [value, expected] : std::initializer_list<std::pair<std::string_view, std::optional<bool>>>{
            {"on", true}, {"On", true}, {"ON", true}, {"oN", true}, {"off", false}, {"OFF", false},
