@@ -1,0 +1,197 @@
+// The main window and the installation record, driven from outside.
+#include <gtest/gtest.h>
+
+#include "Driver.h"
+
+namespace {
+
+const char kTitle[] = "Cantivox Tools  0.2.1.7";
+const char kCaption[] = "Cantivox Official Tools 0.2.1.7";
+const char kNonDefault[] = "Non default installation. Cannot read version.";
+const char kReason[] = "Wrong or none directory in registry. Please reinstall Cantivox!";
+const char* const kNeedInstallation[] = {"Profile manager", "Configuration", "Maintenance",
+                                         "Run Cantivox with special params", "Run Cantivox"};
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ui::DeleteRegistryKey(); }
+  void TearDown() override { ui::DeleteRegistryKey(); }
+
+  // Starts the tool and waits for its main window.
+  HWND Open(const std::string& exe) {
+    app_.emplace(ui::Process::Start(exe));
+    return ui::WaitWindow(app_->Id(), kCaption);
+  }
+  std::string Label(HWND main, const char* caption) {
+    return ui::Text(ui::FindRightOf(ui::Find(main, caption, "Static")));
+  }
+  void ExpectToolsEnabled(HWND main, bool enabled) {
+    for (const char* caption : kNeedInstallation)
+      EXPECT_EQ(ui::Enabled(ui::Find(main, caption, "Button")), enabled) << caption;
+    EXPECT_TRUE(ui::Enabled(ui::Find(main, "About", "Button")));
+    EXPECT_TRUE(ui::Enabled(ui::Find(main, "Exit", "Button")));
+  }
+
+  std::optional<ui::Process> app_;
+};
+
+TEST_F(MainWindowTest, RegisteredInstallationShowsTheRecord) {
+  ui::TempDir game;
+  ui::InstallGame(game.Path());
+  ui::TempDir elsewhere;
+  const std::string exe = ui::InstallTools(elsewhere.Path());
+  ui::SetRegistryString("InstallDir", game.Path());
+  ui::SetRegistryString("InstallVer", "1.1.0 final");
+
+  HWND main = Open(exe);
+  EXPECT_EQ(ui::Text(main), kCaption);
+  // The task bar button carries the application title, with two blanks.
+  EXPECT_NO_THROW(ui::WaitWindowWhere(
+      app_->Id(), [](HWND w) { return ui::Text(w) == kTitle; }, ui::kTimeout, "the application window"));
+  EXPECT_EQ(Label(main, "Version:"), "1.1.0 final");
+  EXPECT_EQ(Label(main, "Directory:"), game.Path());
+  ExpectToolsEnabled(main, true);
+  EXPECT_FALSE(ui::Visible(ui::Find(main, "Change directory", "Button")));
+  EXPECT_FALSE(ui::FindMessageBox(app_->Id()).has_value());
+  ui::SaveScreenshot(main, "main-window");
+}
+
+TEST_F(MainWindowTest, ToolBesideRegisteredGameIgnoresCaseAndTrailingSeparator) {
+  ui::TempDir game;
+  ui::InstallGame(game.Path());
+  const std::string exe = ui::InstallTools(game.Path());
+  std::string registered = game.Path() + "\\";
+  for (char& c : registered)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  ui::SetRegistryString("InstallDir", registered);
+  ui::SetRegistryString("InstallVer", "2.0");
+
+  HWND main = Open(exe);
+  EXPECT_EQ(Label(main, "Version:"), "2.0");
+  EXPECT_EQ(Label(main, "Directory:"), registered);  // the stored text, unchanged
+  ExpectToolsEnabled(main, true);
+}
+
+TEST_F(MainWindowTest, ToolBesideAnotherGameIsNonDefault) {
+  ui::TempDir registeredGame;
+  ui::InstallGame(registeredGame.Path());
+  ui::TempDir game;
+  ui::InstallGame(game.Path());
+  const std::string exe = ui::InstallTools(game.Path());
+  ui::SetRegistryString("InstallDir", registeredGame.Path());
+  ui::SetRegistryString("InstallVer", "2.0");
+
+  HWND main = Open(exe);
+  EXPECT_EQ(Label(main, "Version:"), kNonDefault);
+  EXPECT_EQ(Label(main, "Directory:"), game.Path());
+  ExpectToolsEnabled(main, true);
+  // The registry is not written.
+  EXPECT_EQ(ui::ReadRegistryString("InstallDir"), registeredGame.Path());
+}
+
+TEST_F(MainWindowTest, NoRecordButToolBesideGameIsNonDefaultWithoutMessage) {
+  ui::TempDir game;
+  ui::InstallGame(game.Path());
+  HWND main = Open(ui::InstallTools(game.Path()));
+  EXPECT_EQ(Label(main, "Version:"), kNonDefault);
+  EXPECT_EQ(Label(main, "Directory:"), game.Path());
+  EXPECT_FALSE(ui::FindMessageBox(app_->Id()).has_value());
+}
+
+TEST_F(MainWindowTest, NonAsciiLettersOfOtherCaseCountAsDifferent) {
+  ui::TempDir root;
+  const std::string lower = root / "caf\xE9";
+  const std::string upper = root / "CAF\xC9";
+  ui::MakeDirs(lower);
+  ui::InstallGame(lower);
+  ui::SetRegistryString("InstallDir", upper);
+  HWND main = Open(ui::InstallTools(lower));
+  EXPECT_EQ(Label(main, "Version:"), kNonDefault);
+  EXPECT_EQ(Label(main, "Directory:"), lower);
+}
+
+TEST_F(MainWindowTest, NothingFoundReportsAndDisablesTools) {
+  ui::TempDir elsewhere;
+  app_.emplace(ui::Process::Start(ui::InstallTools(elsewhere.Path())));
+  const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_EQ(box.icon, ui::Icon::Error);
+  EXPECT_EQ(box.text,
+            "Found path () to Cantivox but this directory doesnt exists! Please reinstall Cantivox.");
+  EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+  ui::Answer(box, "OK");
+
+  HWND main = ui::WaitWindow(app_->Id(), kCaption);
+  EXPECT_EQ(Label(main, "Directory:"), kReason);
+  EXPECT_EQ(Label(main, "Version:"), "");
+  ExpectToolsEnabled(main, false);
+  ui::SaveScreenshot(main, "main-window-not-found");
+}
+
+TEST_F(MainWindowTest, RegisteredDirectoryWithoutGameKeepsVersionVisible) {
+  ui::TempDir empty;
+  ui::TempDir elsewhere;
+  ui::SetRegistryString("InstallDir", empty.Path() + "\\");
+  ui::SetRegistryString("InstallVer", "1.0");
+  app_.emplace(ui::Process::Start(ui::InstallTools(elsewhere.Path())));
+  const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  EXPECT_EQ(box.text, "Found path (" + empty.Path() +
+                          "\\) to Cantivox but this directory doesnt exists! Please reinstall Cantivox.");
+  ui::Answer(box, "OK");
+  HWND main = ui::WaitWindow(app_->Id(), kCaption);
+  EXPECT_EQ(Label(main, "Version:"), "1.0");
+  EXPECT_EQ(Label(main, "Directory:"), kReason);
+  ExpectToolsEnabled(main, false);
+}
+
+TEST_F(MainWindowTest, RegistryValueOfWrongTypeIsReportedAndWindowStillOpens) {
+  ui::TempDir elsewhere;
+  ui::SetRegistryDword("InstallDir", 42);
+  app_.emplace(ui::Process::Start(ui::InstallTools(elsewhere.Path())));
+  const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  EXPECT_EQ(box.caption, kTitle);
+  EXPECT_EQ(box.icon, ui::Icon::Error);
+  EXPECT_EQ(box.text, "Invalid data type for 'InstallDir'.");
+  ui::Answer(box, "OK");
+  HWND main = ui::WaitWindow(app_->Id(), kCaption);
+  // The remaining start-up steps were skipped: no second box.
+  EXPECT_FALSE(ui::PollFor([&] { return ui::FindMessageBox(app_->Id()).has_value(); }, 500));
+  EXPECT_TRUE(ui::Visible(main));
+}
+
+TEST_F(MainWindowTest, EscExitAndCloseBoxEndTheProgram) {
+  ui::TempDir game;
+  ui::InstallGame(game.Path());
+  const std::string exe = ui::InstallTools(game.Path());
+
+  HWND main = Open(exe);
+  ui::PressKey(main, VK_ESCAPE);
+  EXPECT_TRUE(app_->WaitExit());
+
+  main = Open(exe);
+  ui::Click(ui::Find(main, "Exit", "Button"));
+  EXPECT_TRUE(app_->WaitExit());
+
+  main = Open(exe);
+  ui::Close(main);
+  EXPECT_TRUE(app_->WaitExit());
+}
+
+TEST_F(MainWindowTest, RunCantivoxStartsTheGameInItsDirectory) {
+  ui::TempDir game;
+  const std::string dir = game / "with blanks in it";
+  ui::MakeDirs(dir);
+  ui::InstallGame(dir);
+  ui::TempDir elsewhere;
+  ui::SetRegistryString("InstallDir", dir);
+  HWND main = Open(ui::InstallTools(elsewhere.Path()));
+  ui::Click(ui::Find(main, "Run Cantivox", "Button"));
+  ui::Click(ui::Find(main, "Run Cantivox", "Button"));
+  const auto records = ui::WaitLaunchRecords(dir, 2);
+  for (const auto& record : records) {
+    EXPECT_EQ(record.params, "");
+    EXPECT_EQ(record.cwd, dir);
+  }
+}
+
+}  // namespace
