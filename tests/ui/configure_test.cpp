@@ -74,7 +74,14 @@ class ConfigureTest : public ::testing::Test {
       main_ = ui::WaitWindow(app_->Id(), kMainCaption);
     }
     ui::Click(ui::Find(main_, "Configuration", "Button"));
-    return Window(ui::WaitWindow(app_->Id(), "Configure"));
+    const Window w(ui::WaitWindow(app_->Id(), "Configure"));
+    Shoot(w.dialog);
+    return w;
+  }
+  // Every window the test opens, as it first shows, named after the test.
+  void Shoot(HWND top) {
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    ui::SaveScreenshot(top, "configure-" + test + "-" + std::to_string(++shots_));
   }
   void ExpectNoMessageBox() {
     std::optional<ui::MsgBox> box;
@@ -89,6 +96,7 @@ class ConfigureTest : public ::testing::Test {
   // Answers the plain box that a resolution check shows.
   void ExpectPlainMessage(const std::string& text) {
     const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+    Shoot(box.hwnd);
     EXPECT_EQ(box.caption, kTitle);
     EXPECT_EQ(box.text, text);
     EXPECT_EQ(box.icon, ui::Icon::None);
@@ -111,12 +119,12 @@ class ConfigureTest : public ::testing::Test {
   std::string config_;
   std::optional<ui::Process> app_;
   HWND main_ = nullptr;
+  int shots_ = 0;
 };
 
 TEST_F(ConfigureTest, ShowsTheStoredValuesAndSavesThemBackKeepingTheRest) {
   ui::WriteFileBytes(config_, kForeignConfig);
   const Window w = Open();
-  ui::SaveScreenshot(w.dialog, "configure");
   EXPECT_EQ(ui::Text(w.width), "800");
   EXPECT_EQ(ui::Text(w.height), "600");
   EXPECT_TRUE(ui::Checked(w.fullOn));
@@ -213,7 +221,7 @@ TEST_F(ConfigureTest, SetDefaultRemovesTheSongsKeyAndACancelledBrowseChangesNoth
   EXPECT_FALSE(ui::Enabled(w.dialog));  // modal to the whole program
   EXPECT_FALSE(ui::Enabled(main_));
   EXPECT_NO_THROW(ui::Find(browse, "Select new Songs directory", "Static"));
-  ui::SaveScreenshot(browse, "configure-browse");
+  Shoot(browse);
   ui::Click(ui::Find(browse, "Cancel", "Button"));
   ui::WaitGone(browse);
   EXPECT_EQ(ui::Text(w.songsDir), "C:\\Songs");
@@ -357,6 +365,7 @@ TEST_F(ConfigureTest, AbortKeepsTheFileAndYesRemovesIt) {
   Window w = Open();
   ui::Click(w.Button("Reset all setting to default !"));
   ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  Shoot(box.hwnd);
   EXPECT_EQ(box.caption, "Warning");
   EXPECT_EQ(box.icon, ui::Icon::Warning);
   EXPECT_EQ(box.text, kResetQuestion);
@@ -394,6 +403,7 @@ TEST_F(ConfigureTest, AFailedSaveReportsTheFileAndKeepsTheWindowOpen) {
   ui::SetText(w.width, "640");
   ui::Click(w.Button("Save"));
   const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  Shoot(box.hwnd);
   EXPECT_EQ(box.caption, kTitle);
   EXPECT_EQ(box.icon, ui::Icon::Error);
   EXPECT_EQ(box.text, "Unable to write to " + config_ + ".");
