@@ -101,19 +101,21 @@ void TFProfile::ShowPicture(const std::string& path) {
 
 void TFProfile::ShowStoredAvatar() {
   if (FAvatarName.empty()) return;
-  try {
-    // A stored name that reaches outside the profile folder is not loaded.
-    const auto path = ProfileStore::StoredAvatarPath(FProfileFile, FAvatarName);
-    if (!path) throw Error("The avatar is not in the profile folder");
-    FAvatarPath = *path;
-    ShowPicture(FAvatarPath);
-  } catch (const std::exception&) {
-    // A save then drops the key "avatar" and leaves whatever file it named.
-    FAvatarName.clear();
-    FAvatarPath.clear();
-    ClearPicture(Item(IDC_iAvatar));
-    Application::Message("Cannot load avatar.");
+  // A stored name that reaches outside the profile folder is not loaded.
+  if (const auto path = ProfileStore::StoredAvatarPath(FProfileFile, FAvatarName)) {
+    try {
+      FAvatarPath = *path;
+      ShowPicture(FAvatarPath);
+      return;
+    } catch (const std::exception&) {
+      // Missing, of a type the box does not show, or damaged: as below.
+    }
   }
+  // A save then drops the key "avatar" and leaves whatever file it named.
+  FAvatarName.clear();
+  FAvatarPath.clear();
+  ClearPicture(Item(IDC_iAvatar));
+  Application::Message("Cannot load avatar.");
 }
 
 void TFProfile::iAvatarDblClick() {

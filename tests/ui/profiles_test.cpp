@@ -296,6 +296,23 @@ TEST_F(ProfilesTest, AddRefusesANameThatIsNoFolderNameAndKeepsTheEditorOpen) {
   EXPECT_FALSE(ui::DirExists(game_ / "Evil"));
 }
 
+TEST_F(ProfilesTest, ALineBreakIsRefusedBeforeAnythingIsWritten) {
+  const std::string before = "[profile]\r\nname=Anna\r\nlogin=anna\r\n";
+  MakeProfile("anna", before);
+  Manager m = Open();
+  ui::Click(m.Button("Modify"));
+  Editor e = WaitEditor();
+  // Pasted text may carry a line break into a one-line edit.
+  ui::SetText(e.name, "Anna B");
+  ui::SetText(e.login, "two\r\nlines");
+  ASSERT_EQ(ui::Text(e.login), "two\r\nlines");
+  ui::Click(e.Button("Save"));
+  ExpectPlainMessage("A name or login cannot hold a line break.");
+  EXPECT_TRUE(ui::Visible(e.dialog));
+  Press(e, "Cancel");
+  EXPECT_EQ(ProfileText("anna"), before);
+}
+
 TEST_F(ProfilesTest, CancellingTheEditorWritesNothing) {
   MakeProfile("anna", "[profile]\r\nname=Anna\r\nlocked=YES\r\n");
   Manager m = Open();
