@@ -34,15 +34,16 @@ LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
   return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-// MessageBoxA has no Yes/Abort pair; the Yes/No box is shown with its No
-// button renamed while it is being activated.
+// MessageBoxA has no Yes/Abort pair; an OK/Cancel box is shown with its
+// buttons renamed while it is being activated. Its Cancel button keeps Esc
+// and the close box working: both answer Abort.
 HHOOK renameHook = nullptr;
 
 LRESULT CALLBACK RenameButtonsHook(int code, WPARAM wParam, LPARAM lParam) {
   if (code == HCBT_ACTIVATE) {
     auto box = reinterpret_cast<HWND>(wParam);
-    SetDlgItemTextA(box, IDYES, "&Yes");
-    SetDlgItemTextA(box, IDNO, "&Abort");
+    SetDlgItemTextA(box, IDOK, "&Yes");
+    SetDlgItemTextA(box, IDCANCEL, "&Abort");
     UnhookWindowsHookEx(renameHook);
     renameHook = nullptr;
     return 0;
@@ -145,12 +146,12 @@ bool ConfirmWarning(const std::string& text) {
 
 bool ConfirmWarningYesAbort(const std::string& text) {
   renameHook = SetWindowsHookExA(WH_CBT, RenameButtonsHook, nullptr, GetCurrentThreadId());
-  const int answer = Box(text, "Warning", MB_YESNO | MB_ICONWARNING);
+  const int answer = Box(text, "Warning", MB_OKCANCEL | MB_ICONWARNING);
   if (renameHook) {
     UnhookWindowsHookEx(renameHook);
     renameHook = nullptr;
   }
-  return answer == IDYES;
+  return answer == IDOK;
 }
 
 void ErrorBox(const std::string& text) { Box(text, "Error", MB_OK | MB_ICONERROR); }

@@ -374,6 +374,14 @@ TEST_F(ConfigureTest, AbortKeepsTheFileAndYesRemovesIt) {
   EXPECT_TRUE(ui::Visible(w.dialog));
   EXPECT_EQ(Config(), kForeignConfig);
 
+  // Esc on the question answers Abort too.
+  ui::Click(w.Button("Reset all setting to default !"));
+  box = ui::WaitMessageBox(app_->Id());
+  ui::PressKey(box.hwnd, VK_ESCAPE);
+  ui::WaitGone(box.hwnd);
+  EXPECT_TRUE(ui::Visible(w.dialog));
+  EXPECT_EQ(Config(), kForeignConfig);
+
   ui::SetText(w.width, "640");
   ui::Click(w.Button("Reset all setting to default !"));
   box = ui::WaitMessageBox(app_->Id());
