@@ -131,12 +131,23 @@ class ProfilesTest : public ::testing::Test {
   Manager Open() {
     if (!app_) {
       app_.emplace(ui::Process::Start(exe_));
-      main_ = ui::WaitWindow(Pid(), kMainCaption);
+      main_ = Shoot(ui::WaitWindow(Pid(), kMainCaption));
     }
     ui::Click(ui::Find(main_, "Profile manager", "Button"));
-    return Manager(ui::WaitWindow(Pid(), "Profile Manager"));
+    return Manager(Shoot(ui::WaitWindow(Pid(), "Profile Manager")));
   }
-  Editor WaitEditor() { return Editor(ui::WaitWindow(Pid(), "Profile")); }
+  Editor WaitEditor() { return Editor(Shoot(ui::WaitWindow(Pid(), "Profile"))); }
+  // Every window the test opens, as it first shows, named after the test.
+  HWND Shoot(HWND top) {
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    ui::SaveScreenshot(top, "profiles-" + test + "-" + std::to_string(++shots_));
+    return top;
+  }
+  ui::MsgBox WaitBox() {
+    const ui::MsgBox box = ui::WaitMessageBox(Pid());
+    Shoot(box.hwnd);
+    return box;
+  }
   Editor Add(const Manager& m) {
     ui::Click(m.Button("Add"));
     return WaitEditor();
@@ -157,7 +168,7 @@ class ProfilesTest : public ::testing::Test {
     ui::Settle(manager);
   }
   ui::MsgBox ExpectBox(const std::string& caption, const std::string& text, ui::Icon icon, const Strings& buttons) {
-    const ui::MsgBox box = ui::WaitMessageBox(Pid());
+    const ui::MsgBox box = WaitBox();
     EXPECT_EQ(box.caption, caption);
     EXPECT_EQ(box.text, text);
     EXPECT_EQ(box.icon, icon) << ui::IconName(box.icon);
@@ -187,7 +198,7 @@ class ProfilesTest : public ::testing::Test {
     TypeIntoOpenDialog(path);
   }
   void TypeIntoOpenDialog(const std::string& path) {
-    const HWND open = ui::WaitWindow(Pid(), "Open");
+    const HWND open = Shoot(ui::WaitWindow(Pid(), "Open"));
     const HWND editor = GetWindow(open, GW_OWNER);
     HWND field = ui::FindById(open, 0x47C);  // the file name combo box
     if (ui::ClassOf(field) != "Edit") field = ui::FindNth(field, "Edit", 0);
@@ -203,6 +214,7 @@ class ProfilesTest : public ::testing::Test {
   std::string exe_;
   std::optional<ui::Process> app_;
   HWND main_ = nullptr;
+  int shots_ = 0;
 };
 
 TEST_F(ProfilesTest, ListsEachProfileFolderWithItsDisplayName) {
@@ -398,7 +410,7 @@ TEST_F(ProfilesTest, DeleteAsksNamingTheFolderAndSelectsTheNextProfile) {
   // Deleting the last entry leaves the new last one selected.
   ui::ClickItem(m.list, 1);
   ui::Click(m.Button("Delete"));
-  ui::Answer(ui::WaitMessageBox(Pid()), "Yes");
+  ui::Answer(WaitBox(), "Yes");
   ui::WaitUntil([&] { return m.Items().size() == 1; }, "one profile left");
   EXPECT_EQ(ui::ListSelection(m.list), 0);
 }
@@ -503,7 +515,7 @@ TEST_F(ProfilesTest, AvatarThatCannotBeShownOrCopied) {
   e = WaitEditor();
   ui::Click(e.Button("Set"));
   TypeIntoOpenDialog(broken);
-  const ui::MsgBox box = ui::WaitMessageBox(Pid());
+  const ui::MsgBox box = WaitBox();
   EXPECT_EQ(box.caption, kTitle);
   EXPECT_EQ(box.text.rfind("JPEG error #", 0), 0u) << box.text;
   EXPECT_EQ(box.text.back(), '.');
