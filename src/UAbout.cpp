@@ -1,7 +1,5 @@
 #include "UAbout.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <string>
 
@@ -13,8 +11,6 @@
 TFAbout* FAbout = nullptr;
 
 namespace {
-
-const UINT_PTR kColourSubclass = 1;
 
 // A label is a Static control that shows text; pictures, frames and the like
 // are Static controls as well but do not count.
@@ -50,10 +46,6 @@ bool TFAbout::OnInit() {
   for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
     if (IsLabel(child)) labels_.push_back(child);
   colours_.assign(labels_.size(), GetSysColor(COLOR_WINDOWTEXT));
-  // Form answers handled messages through DWLP_MSGRESULT, but a dialog gives
-  // the WM_CTLCOLORSTATIC brush as the procedure's own return value; a
-  // subclass of the window answers that message itself.
-  SetWindowSubclass(Handle(), SubclassProc, kColourSubclass, reinterpret_cast<DWORD_PTR>(this));
   SetFonts();
   FormCreate();
   return true;
@@ -72,7 +64,6 @@ void TFAbout::FormCreate() { SetText(IDC_lVersion, FMain->GetFileVersionText(App
 
 void TFAbout::OnDestroy() {
   KillTimer(Handle(), IDT_tMagicColor);
-  RemoveWindowSubclass(Handle(), SubclassProc, kColourSubclass);
 }
 
 bool TFAbout::OnCommand(int id, int code, HWND) {
@@ -134,12 +125,10 @@ HBRUSH TFAbout::LabelColours(HWND control, HDC dc) const {
   return GetSysColorBrush(COLOR_BTNFACE);
 }
 
-LRESULT CALLBACK TFAbout::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                       DWORD_PTR self) {
-  if (msg == WM_CTLCOLORSTATIC) {
-    const TFAbout* about = reinterpret_cast<const TFAbout*>(self);
-    if (HBRUSH brush = about->LabelColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)))
-      return reinterpret_cast<LRESULT>(brush);
-  }
-  return DefSubclassProc(hwnd, msg, wParam, lParam);
+bool TFAbout::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+  if (msg != WM_CTLCOLORSTATIC) return false;
+  HBRUSH brush = LabelColours(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam));
+  if (!brush) return false;
+  result = reinterpret_cast<INT_PTR>(brush);
+  return true;
 }

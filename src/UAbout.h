@@ -16,6 +16,7 @@ class TFAbout : public Form {
   bool OnCommand(int id, int code, HWND control) override;
   void OnTimer(UINT_PTR id) override;
   void OnDestroy() override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
 
  private:
   void FormCreate();
@@ -26,8 +27,6 @@ class TFAbout : public Form {
   void SetFonts();
   void SetMagicInterval(int interval);
   HBRUSH LabelColours(HWND control, HDC dc) const;
-  static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                       DWORD_PTR self);
 
   // The window's labels in control order, and the text colour of each.
   std::vector<HWND> labels_;

@@ -76,11 +76,25 @@ INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
       hwnd_ = nullptr;
       return FALSE;
   }
-  if (OnMessage(msg, wParam, lParam, result)) {
-    SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
-    return TRUE;
+  if (!OnMessage(msg, wParam, lParam, result)) return FALSE;
+  switch (msg) {
+    // These few messages take the dialog procedure's own return value;
+    // every other one answers through DWLP_MSGRESULT.
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+      return result;
   }
-  return FALSE;
+  SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, result);
+  return TRUE;
 }
 
 std::string Form::Text(int id) const {
