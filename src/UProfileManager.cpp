@@ -104,7 +104,8 @@ void TFProfileManager::RefreshProfiles() {
     SendMessageA(list, LB_INITSTORAGE, FProfiles.size(), bytes);
     for (size_t i = 0; i < FProfiles.size(); ++i) {
       const LRESULT added = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FProfiles[i].name.c_str()));
-      // Out of memory: keep the pairs what the list shows.
+      // A list out of memory (LB_ERRSPACE) holds fewer entries; the pairs
+      // behind it must stay entry for entry with what it shows.
       if (added < 0) {
         FProfiles.resize(i);
         break;
