@@ -2,6 +2,7 @@
 
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <utility>
@@ -75,6 +76,20 @@ void FollowRightEdge(HWND pane) {
   }
 }
 
+// The preview column makes the dialog wider than the platform plans for; on
+// a small screen it would open with its right part off the screen.
+void KeepOnScreen(HWND dialog) {
+  RECT window;
+  GetWindowRect(dialog, &window);
+  MONITORINFO monitor{sizeof monitor};
+  if (!GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+  const RECT& area = monitor.rcWork;
+  const int left = std::max(area.left, std::min(window.left, area.right - (window.right - window.left)));
+  const int top = std::max(area.top, std::min(window.top, area.bottom - (window.bottom - window.top)));
+  if (left != window.left || top != window.top)
+    SetWindowPos(dialog, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Called by the dialog for its child pane. An exception must not unwind
 // through comdlg32; anything unexpected leaves the preview as it is.
 UINT_PTR CALLBACK PreviewHook(HWND pane, UINT message, WPARAM, LPARAM lParam) {
@@ -82,7 +97,10 @@ UINT_PTR CALLBACK PreviewHook(HWND pane, UINT message, WPARAM, LPARAM lParam) {
     if (message == WM_SIZE) FollowRightEdge(pane);
     if (message == WM_NOTIFY) {
       UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
-      if (code == static_cast<UINT>(CDN_INITDONE)) RememberRightMargin(pane);
+      if (code == static_cast<UINT>(CDN_INITDONE)) {
+        RememberRightMargin(pane);
+        KeepOnScreen(GetParent(pane));
+      }
       if (code == static_cast<UINT>(CDN_SELCHANGE)) ShowPreview(pane);
     }
   } catch (...) {
@@ -107,8 +125,10 @@ bool OpenPictureDialog(HWND owner, std::string& path) {
   ofn.nFilterIndex = 1;
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
+  // The dialog would otherwise make the chosen folder the program's current
+  // directory, which nothing else in the program expects to change.
   ofn.Flags = OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_ENABLESIZING |
-              OFN_EXPLORER;
+              OFN_EXPLORER | OFN_NOCHANGEDIR;
   // The preview pane's template is linked into the program's resources. A
   // program built without it still gets the plain dialog rather than one
   // that fails to open.
