@@ -1,0 +1,232 @@
+// "Maintenance", driven from outside: what it clears in the game's folder,
+// the messages it shows one after another, and when it closes.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Driver.h"
+
+namespace {
+
+const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
+const char kTitle[] = "Cantivox Tools  0.2.1.7";
+const char kCaption[] = "Maintenance";
+const char kTempDone[] = "Temp directory cleanup complete!";
+const char kTempMissing[] = "Temp directory not found.";
+const char kCacheDone[] = "Covers cache deleted!";
+const char kCacheMissing[] = "Covers cache not found.";
+const char kNothing[] = "Nothing checked. Not clearing.";
+
+class MaintenanceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui::DeleteRegistryKey();
+    installDir_ = root_ / "Cantivox";
+    ui::MakeDirs(installDir_);
+    ui::InstallGame(installDir_);
+    ui::SetRegistryString("InstallDir", installDir_);
+    app_.emplace(ui::Process::Start(ui::InstallTools(toolDir_.Path())));
+    main_ = ui::WaitWindow(app_->Id(), kMainCaption);
+  }
+  void TearDown() override {
+    for (HANDLE file : held_) CloseHandle(file);
+    ui::DeleteRegistryKey();
+  }
+
+  std::string Temp() const { return installDir_ + "\\Temp"; }
+  std::string Cache() const { return installDir_ + "\\covers.cache"; }
+
+  // A Temp tree with what a game leaves there, read-only and hidden files
+  // and nested folders included.
+  void MakeTemp() {
+    ui::MakeDirs(Temp() + "\\songs\\previews");
+    ui::WriteFileBytes(Temp() + "\\session.tmp", "x");
+    ui::WriteFileBytes(Temp() + "\\songs\\a.ogg", "x");
+    ui::WriteFileBytes(Temp() + "\\songs\\previews\\b.jpg", "x");
+    SetFileAttributesA((Temp() + "\\session.tmp").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA((Temp() + "\\songs\\a.ogg").c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  // Held as the running game holds its files: open without delete sharing.
+  void Hold(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    held_.push_back(file);
+  }
+  // The names directly inside a directory.
+  static std::vector<std::string> Entries(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+      const std::string name = entry.cFileName;
+      if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
+    return names;
+  }
+
+  HWND Open() {
+    ui::Click(ui::Find(main_, "Maintenance", "Button"));
+    return ui::WaitWindow(app_->Id(), kCaption);
+  }
+  void Check(HWND window, const std::vector<std::string>& boxes) {
+    for (const std::string& box : boxes) ui::Click(ui::Find(window, box, "Button"));
+  }
+  // Each message in turn: a plain box captioned with the title, answered
+  // with OK before the next one may come.
+  void ExpectMessages(const std::vector<std::string>& texts) {
+    for (const std::string& text : texts) {
+      const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+      EXPECT_EQ(box.text, text);
+      EXPECT_EQ(box.caption, kTitle);
+      EXPECT_FALSE(box.hasIcon());
+      EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
+      ui::Answer(box, "OK");
+    }
+    EXPECT_FALSE(ui::PollFor([&] { return ui::FindMessageBox(app_->Id()).has_value(); }, 300))
+        << "a message more than expected";
+  }
+  void ClearAndExpect(HWND window, const std::vector<std::string>& texts) {
+    ui::Click(ui::Find(window, "Clear", "Button"));
+    ExpectMessages(texts);
+  }
+
+  ui::TempDir root_;
+  ui::TempDir toolDir_;
+  std::string installDir_;
+  std::optional<ui::Process> app_;
+  HWND main_ = nullptr;
+  std::vector<HANDLE> held_;
+};
+
+TEST_F(MaintenanceTest, LayoutAndStartState) {
+  HWND window = Open();
+  ui::SaveScreenshot(window, "maintenance");
+  RECT client;
+  GetClientRect(window, &client);
+  EXPECT_NEAR(client.right, 214, 1);
+  EXPECT_NEAR(client.bottom, 130, 1);
+  HWND group = ui::Find(window, "Maintenance", "Button");
+  for (const char* box : {"Clear Temp directory", "Clear covers cache"}) {
+    EXPECT_FALSE(ui::Checked(ui::FindInGroup(group, box, "Button"))) << box;
+  }
+  // The lower group box has no caption; the buttons lie inside it.
+  const RECT lower = ui::ScreenRect(ui::FindNth(window, "Button", 3));
+  for (const char* button : {"Clear", "Cancel"}) {
+    const RECT r = ui::ScreenRect(ui::Find(window, button, "Button"));
+    EXPECT_TRUE(r.left >= lower.left && r.top >= lower.top && r.right <= lower.right && r.bottom <= lower.bottom)
+        << button;
+  }
+  EXPECT_TRUE(GetWindowLongA(ui::Find(window, "Clear", "Button"), GWL_STYLE) & BS_DEFPUSHBUTTON);
+}
+
+TEST_F(MaintenanceTest, BothTargetsPresentAreClearedInOrderAndTheWindowCloses) {
+  MakeTemp();
+  ui::WriteFileBytes(Cache(), "covers");
+  HWND window = Open();
+  Check(window, {"Clear Temp directory", "Clear covers cache"});
+  ui::SaveScreenshot(window, "maintenance-both-checked");
+  ClearAndExpect(window, {kTempDone, kCacheDone});
+  ui::WaitGone(window);
+  EXPECT_TRUE(ui::DirExists(Temp()));
+  EXPECT_EQ(Entries(Temp()), std::vector<std::string>{});
+  EXPECT_FALSE(ui::FileExists(Cache()));
+}
+
+TEST_F(MaintenanceTest, NeitherTargetPresent) {
+  HWND window = Open();
+  Check(window, {"Clear Temp directory", "Clear covers cache"});
+  ClearAndExpect(window, {kTempMissing, kCacheMissing});
+  ui::WaitGone(window);
+}
+
+TEST_F(MaintenanceTest, OnlyTheCoverCacheLeavesTempAlone) {
+  MakeTemp();
+  ui::WriteFileBytes(Cache(), "covers");
+  HWND window = Open();
+  Check(window, {"Clear covers cache"});
+  ClearAndExpect(window, {kCacheDone});
+  ui::WaitGone(window);
+  EXPECT_FALSE(ui::FileExists(Cache()));
+  EXPECT_TRUE(ui::FileExists(Temp() + "\\songs\\previews\\b.jpg"));
+  EXPECT_TRUE(ui::FileExists(Temp() + "\\session.tmp"));
+}
+
+TEST_F(MaintenanceTest, NothingCheckedKeepsTheWindowOpen) {
+  ui::WriteFileBytes(Cache(), "covers");
+  HWND window = Open();
+  for (int press = 0; press < 2; ++press) {
+    ClearAndExpect(window, {kNothing});
+    EXPECT_TRUE(IsWindow(window) && ui::Visible(window));
+  }
+  EXPECT_TRUE(ui::FileExists(Cache()));
+  ui::Click(ui::Find(window, "Cancel", "Button"));
+  ui::WaitGone(window);
+}
+
+TEST_F(MaintenanceTest, NamesOfTheWrongKindAreNotFoundAndLeftAlone) {
+  ui::WriteFileBytes(Temp(), "a file named Temp");
+  ui::MakeDirs(Cache());
+  ui::WriteFileBytes(Cache() + "\\inside", "x");
+  HWND window = Open();
+  Check(window, {"Clear Temp directory", "Clear covers cache"});
+  ClearAndExpect(window, {kTempMissing, kCacheMissing});
+  ui::WaitGone(window);
+  EXPECT_EQ(ui::ReadFileBytes(Temp()), "a file named Temp");
+  EXPECT_EQ(ui::ReadFileBytes(Cache() + "\\inside"), "x");
+}
+
+TEST_F(MaintenanceTest, HeldFilesAreReportedNotCalledDone) {
+  MakeTemp();
+  ui::WriteFileBytes(Cache(), "covers");
+  Hold(Temp() + "\\songs\\previews\\b.jpg");
+  Hold(Cache());
+  HWND window = Open();
+  Check(window, {"Clear Temp directory", "Clear covers cache"});
+  // The held file stays, and with it the two folders above it.
+  ClearAndExpect(window, {"Temp directory cleanup incomplete: 3 entries could not be deleted. "
+                          "Close Cantivox and try again.",
+                          "Covers cache could not be deleted. Close Cantivox and try again."});
+  ui::WaitGone(window);
+  EXPECT_TRUE(ui::FileExists(Temp() + "\\songs\\previews\\b.jpg"));
+  EXPECT_FALSE(ui::FileExists(Temp() + "\\songs\\a.ogg"));
+  EXPECT_FALSE(ui::FileExists(Temp() + "\\session.tmp"));
+  EXPECT_TRUE(ui::FileExists(Cache()));
+}
+
+TEST_F(MaintenanceTest, EnterPressesClear) {
+  ui::WriteFileBytes(Cache(), "covers");
+  HWND window = Open();
+  Check(window, {"Clear covers cache"});
+  ui::PressKey(window, VK_RETURN);
+  ExpectMessages({kCacheDone});
+  ui::WaitGone(window);
+  EXPECT_FALSE(ui::FileExists(Cache()));
+}
+
+TEST_F(MaintenanceTest, EscCancelAndTheCloseBoxClearNothing) {
+  MakeTemp();
+  ui::WriteFileBytes(Cache(), "covers");
+  const std::vector<std::pair<const char*, void (*)(HWND)>> ways = {
+      {"Esc", [](HWND w) { ui::PressKey(w, VK_ESCAPE); }},
+      {"Cancel", [](HWND w) { ui::Click(ui::Find(w, "Cancel", "Button")); }},
+      {"close box", [](HWND w) { ui::Close(w); }},
+  };
+  for (const auto& [name, close] : ways) {
+    SCOPED_TRACE(name);
+    HWND window = Open();
+    Check(window, {"Clear Temp directory", "Clear covers cache"});
+    close(window);
+    ui::WaitGone(window);
+    EXPECT_FALSE(ui::FindMessageBox(app_->Id()).has_value());
+    EXPECT_TRUE(ui::FileExists(Cache()));
+    EXPECT_TRUE(ui::FileExists(Temp() + "\\songs\\previews\\b.jpg"));
+  }
+}
+
+}  // namespace
