@@ -126,8 +126,9 @@ int RemoveEntry(const std::string& path, DWORD attributes) {
 // of entries that stayed, or nothing when the listing could not start.
 std::optional<int> ClearLevel(const std::string& base) {
   WIN32_FIND_DATAA entry;
-  // The basic level skips the 8.3 names nobody reads here; the large fetch
-  // takes more entries per call into the system.
+  // The basic level skips the 8.3 names nobody reads here and the large
+  // fetch asks for more entries per call: the documented ways to list faster
+  // on Windows. Under Wine they measure the same as FindFirstFileA.
   FindHandle listing(FindFirstFileExA((base + "*.*").c_str(), FindExInfoBasic, &entry,
                                       FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (!listing) return std::nullopt;
