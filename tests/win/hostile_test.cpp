@@ -1,0 +1,546 @@
+// The program's file layers against hostile input under Wine: config.ini and
+// profile.cvp files of every bad shape, avatars that are no pictures, profile
+// folders that are no plain folders. The files come from scripts/make-hostile
+// (built into <build>/hostile, named by CANTIVOX_HOSTILE); each table below
+// names every file of its folder, so a file added to the script without an
+// expectation fails here. Whatever a layer does not own must keep every byte.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ProfileStore.h"
+#include "core/IniText.h"
+#include "toolkit/DirectoryClear.h"
+#include "toolkit/Error.h"
+#include "toolkit/Handles.h"
+#include "toolkit/IniFile.h"
+#include "toolkit/Picture.h"
+
+namespace {
+
+// ---- Files -------------------------------------------------------------------
+
+std::string CorpusDir(const std::string& folder) {
+  const char* root = std::getenv("CANTIVOX_HOSTILE");
+  if (!root || !*root) throw std::runtime_error("CANTIVOX_HOSTILE is not set; ctest sets it");
+  std::string path = std::string(root) + "\\" + folder;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+std::vector<std::string> FileNames(const std::string& dir) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  FindHandle find(FindFirstFileA((dir + "\\*").c_str(), &entry));
+  if (find) {
+    do {
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+    } while (FindNextFileA(find.Get(), &entry));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::string bytes;
+  if (FILE* file = std::fopen(path.c_str(), "rb")) {
+    char buffer[1 << 16];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, n);
+    std::fclose(file);
+  }
+  return bytes;
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << path;
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+// Compares files of megabytes without printing them when they differ.
+struct Fingerprint {
+  size_t size = 0;
+  uint64_t hash = 0;
+  friend bool operator==(const Fingerprint&, const Fingerprint&) = default;
+};
+void PrintTo(const Fingerprint& print, std::ostream* out) {
+  *out << print.size << " bytes, FNV-1a " << std::hex << print.hash << std::dec;
+}
+Fingerprint FingerprintOf(const std::string& bytes) {
+  uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+  return {bytes.size(), hash};
+}
+Fingerprint FileFingerprint(const std::string& path) { return FingerprintOf(ReadBytes(path)); }
+
+// Every file below a folder with its fingerprint.
+std::map<std::string, Fingerprint> TreeFingerprints(const std::string& dir) {
+  std::map<std::string, Fingerprint> tree;
+  std::function<void(const std::string&)> walk = [&](const std::string& at) {
+    WIN32_FIND_DATAA entry;
+    FindHandle find(FindFirstFileA((at + "\\*").c_str(), &entry));
+    if (!find) return;
+    do {
+      const std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        walk(at + "\\" + name);
+      else
+        tree[at.substr(dir.size()) + "\\" + name] = FileFingerprint(at + "\\" + name);
+    } while (FindNextFileA(find.Get(), &entry));
+  };
+  walk(dir);
+  return tree;
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const Error& error) {
+    return error.what();
+  }
+  return "(no error)";
+}
+
+// ---- Text encodings for the expected results -------------------------------
+
+std::wstring Widen(const std::string& text, UINT codePage) {
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                  static_cast<int>(wide.size())));
+  return wide;
+}
+
+std::string Narrow(const std::wstring& wide, UINT codePage) {
+  std::string text(wide.size() * 4, '\0');
+  text.resize(WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                                  static_cast<int>(text.size()), nullptr, nullptr));
+  return text;
+}
+
+bool IsUtf16(const std::string& bytes) { return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"); }
+
+// The file's text as UTF-8, and back: the form in which an edit of a
+// Unicode file can be worked out with the same text rules.
+std::string Utf16FileToUtf8(const std::string& bytes) {
+  std::wstring wide;
+  const bool big = bytes.starts_with("\xFE\xFF");
+  for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+    wide += static_cast<wchar_t>(big ? (a << 8 | b) : (b << 8 | a));
+  }
+  return Narrow(wide, CP_UTF8);
+}
+std::string Utf8ToUtf16File(const std::string& text, bool big) {
+  std::string bytes = big ? "\xFE\xFF" : "\xFF\xFE";
+  for (wchar_t c : Widen(text, CP_UTF8)) {
+    const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+    bytes += big ? std::string{high, low} : std::string{low, high};
+  }
+  return bytes;
+}
+
+// ---- Wine, links and scratch folders ---------------------------------------
+
+bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
+// The Unix path of a Windows path under Wine (the folder must exist).
+std::string UnixPath(const std::string& path) {
+  using UnixName = char*(CDECL*)(const WCHAR*);
+  const auto unixName = reinterpret_cast<UnixName>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!unixName) throw std::runtime_error("not running under Wine");
+  char* name = unixName(Widen(path, CP_ACP).c_str());
+  std::string result = name ? name : "";
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Runs a shell script under Wine, which starts Unix programs like any other
+// but cannot wait for one: the script marks its end in a file.
+void RunUnix(const std::string& script) {
+  static int count = 0;
+  char temp[MAX_PATH];
+  GetTempPathA(sizeof temp, temp);
+  const std::string base =
+      std::string(temp) + "cvx-unix-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+  const std::string done = base + ".done";
+  WriteBytes(base + ".sh", script + "\ntouch '" + UnixPath(done) + "'\n");
+  std::string command = "Z:/bin/sh \"" + UnixPath(base + ".sh") + "\"";
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    throw std::runtime_error("cannot run " + command);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int waited = 0; GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 10) {
+    if (waited > 10000) throw std::runtime_error("the script " + base + ".sh did not finish");
+    Sleep(10);
+  }
+  DeleteFileA(done.c_str());
+  DeleteFileA((base + ".sh").c_str());
+}
+
+// Wine's files are Unix files, and a directory link there is a Unix symbolic
+// link, which only a Unix program makes; Wine starts one like any program.
+void MakeDirectoryLink(const std::string& link, const std::string& target) {
+  if (!UnderWine()) {
+    ASSERT_TRUE(CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2)) << link;
+    return;
+  }
+  const size_t cut = link.rfind('\\');
+  RunUnix("ln -s '" + UnixPath(target) + "' '" + UnixPath(link.substr(0, cut)) + "/" + link.substr(cut + 1) + "'");
+}
+
+// A fresh folder under %TEMP%, removed with what it holds. Links inside
+// are removed as links: under Wine by rm, since Wine's own removal of a
+// linked folder acts on what it links to.
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    path_ = std::string(temp) + "cvx-hostile-" + std::to_string(GetCurrentProcessId()) + "-" + name;
+    Remove();
+    CreateDirectoryA(path_.c_str(), nullptr);
+  }
+  ~TempFolder() {
+    try {
+      Remove();
+    } catch (const std::exception& e) {
+      ADD_FAILURE() << "cannot remove " << path_ << ": " << e.what();
+    }
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  void Remove() {
+    if (GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (UnderWine()) {
+      RunUnix("rm -rf '" + UnixPath(path_) + "'");
+    } else {
+      ClearDirectoryTree(path_);
+      RemoveDirectoryA(path_.c_str());
+    }
+  }
+  std::string path_;
+};
+
+// ---- config.ini ----------------------------------------------------------------
+
+// What the configuration window reads from each file: "Screens" and
+// "UpdateChannel" as integers (defaults -1 and 0), the rest as text.
+struct ConfigCase {
+  const char* file;
+  int screens;
+  std::string fullScreen;
+  std::string resolution;
+  std::string songs;
+  int channel;
+};
+
+const ConfigCase kGame{"", 2, "Off", "1280x1024", "D:\\Karaoke\\Songs", 1};
+const ConfigCase kNothing{"", -1, "", "", "Default", 0};
+
+ConfigCase Like(const char* file, ConfigCase values) {
+  values.file = file;
+  return values;
+}
+
+const ConfigCase kConfigCases[] = {
+    Like("binary-around-keys.ini", kGame),
+    Like("binary.ini", kNothing),
+    Like("bom-only.ini", kNothing),
+    Like("cr-only.ini", kGame),
+    Like("ctrl-z.ini", kGame),
+    {"duplicates.ini", 2, "", "1280x1024", "first", 1},
+    Like("empty.ini", kNothing),
+    Like("huge-10mb.ini", kGame),
+    Like("lf-only.ini", kGame),
+    {"long-lines.ini", 2, "", std::string(2047, '9'), "D:\\" + std::string(2044, 's'), 0},
+    Like("no-final-line-end.ini", kGame),
+    Like("no-line-ends.ini", kNothing),
+    {"nul-bytes.ini", 2, "", "1280", "D:\\Kara", 0},
+    {"other-case.ini", 2, "oFF", "1280X1024", "D:\\Karaoke\\Songs", 1},
+    // Past the size of any real config.ini: read as no file, never written.
+    Like("too-big-17mb.ini", kNothing),
+    Like("utf16be-bom.ini", kGame),
+    Like("utf16le-bom.ini", kGame),
+    Like("utf8-bom.ini", kGame),
+};
+
+// The keys a Save writes, in its order. The songs folder holds a letter of
+// the ANSI code page that a Unicode file must store as that letter.
+struct Write {
+  const char* section;
+  const char* key;
+  std::string value;
+};
+const Write kWrites[] = {
+    {"Graphics", "Resolution", "640x480"},
+    {"Path", "Songs", "E:\\Neue Lieder \xC4"},
+    {"Graphics", "FullScreen", "On"},
+    {"Graphics", "Screens", "1"},
+    {"Net", "UpdateChannel", "0"},
+};
+
+// The file as it must be after the writes: the original with each key's value
+// replaced (or the key added), in the file's own encoding.
+std::string AfterWrites(const std::string& original, const Write* writes, size_t count) {
+  const bool unicode = IsUtf16(original);
+  std::string text = unicode ? Utf16FileToUtf8(original) : original;
+  for (size_t i = 0; i < count; ++i) {
+    const Write& w = writes[i];
+    text = IniSetValue(text, w.section, w.key, unicode ? Narrow(Widen(w.value, CP_ACP), CP_UTF8) : w.value);
+  }
+  return unicode ? Utf8ToUtf16File(text, original.starts_with("\xFE\xFF")) : text;
+}
+
+TEST(HostileConfig, EveryFileHasItsExpectation) {
+  std::vector<std::string> known;
+  for (const ConfigCase& c : kConfigCases) known.push_back(c.file);
+  EXPECT_EQ(FileNames(CorpusDir("config")), known);
+}
+
+TEST(HostileConfig, ReadAsTheGameWroteThemAndWrittenKeyByKey) {
+  TempFolder install("config");
+  const std::string path = install.Path() + "\\config.ini";
+  for (const ConfigCase& c : kConfigCases) {
+    SCOPED_TRACE(c.file);
+    const std::string original = ReadBytes(CorpusDir("config") + "\\" + c.file);
+    WriteBytes(path, original);
+    {
+      IniFile ini(path);
+      EXPECT_EQ(ini.ReadInteger("Graphics", "Screens", -1), c.screens);
+      EXPECT_EQ(ini.ReadString("Graphics", "FullScreen", ""), c.fullScreen);
+      EXPECT_EQ(ini.ReadString("Graphics", "Resolution", ""), c.resolution);
+      EXPECT_EQ(ini.ReadString("Path", "Songs", "Default"), c.songs);
+      EXPECT_EQ(ini.ReadInteger("Net", "UpdateChannel", 0), c.channel);
+    }
+    EXPECT_EQ(FileFingerprint(path), FingerprintOf(original)) << "reading changed the file";
+
+    IniFile ini(path);
+    if (original.size() > (16 << 20)) {
+      for (const Write& w : kWrites)
+        EXPECT_EQ(ErrorOf([&] { ini.WriteString(w.section, w.key, w.value); }), "Unable to write to " + path);
+      EXPECT_EQ(FileFingerprint(path), FingerprintOf(original));
+      continue;
+    }
+    for (const Write& w : kWrites) ini.WriteString(w.section, w.key, w.value);
+    for (const Write& w : kWrites) EXPECT_EQ(ini.ReadString(w.section, w.key, "(missing)"), w.value) << w.key;
+    EXPECT_EQ(FileFingerprint(path), FingerprintOf(AfterWrites(original, kWrites, std::size(kWrites))))
+        << "more than the written keys changed";
+  }
+}
+
+// ---- profile.cvp ---------------------------------------------------------------
+
+struct ProfileCase {
+  const char* file;
+  std::string listed;  // the name the profile list shows
+  std::string name, login;
+  bool locked;
+};
+
+const std::string kNotFound = ProfileStore::kNameNotFound;
+
+const ProfileCase kProfileCases[] = {
+    {"binary-around-keys.cvp", "Anna", "Anna", "anna", true},
+    {"binary.cvp", kNotFound, "", "", false},
+    {"cr-only.cvp", "Anna", "Anna", "anna", true},
+    // Only the first section of a name counts, and in it the first key.
+    {"duplicates.cvp", "First", "First", "", false},
+    {"empty.cvp", kNotFound, "", "", false},
+    {"huge-10mb.cvp", "Anna", "Anna", "anna", true},
+    {"long-lines.cvp", std::string(2047, 'N'), std::string(2047, 'N'), std::string(2047, 'l'), false},
+    {"no-line-ends.cvp", kNotFound, "", "", false},
+    {"normal.cvp", "Anna", "Anna", "anna", true},
+    {"nul-bytes.cvp", "Ann", "Ann", "", true},
+    // Names of keys in any case; the lock only for exactly "yes".
+    {"other-case.cvp", "Caps", "Caps", "caps", false},
+    {"utf16le-bom.cvp", "Zo\xEB", "Zo\xEB", "zoe", true},
+    {"utf8-bom.cvp", "Anna", "Anna", "anna", true},
+};
+
+std::string Stem(const std::string& file) { return file.substr(0, file.rfind('.')); }
+
+TEST(HostileProfiles, EveryFileHasItsExpectation) {
+  std::vector<std::string> known;
+  for (const ProfileCase& c : kProfileCases) known.push_back(c.file);
+  EXPECT_EQ(FileNames(CorpusDir("profile")), known);
+}
+
+TEST(HostileProfiles, ListedReadAndSavedWithoutTouchingTheRest) {
+  TempFolder install("profiles");
+  CreateDirectoryA(ProfileStore::ProfilesDir(install.Path()).c_str(), nullptr);
+  std::map<std::string, std::string> originals;
+  for (const ProfileCase& c : kProfileCases) {
+    const std::string folder = Stem(c.file);
+    CreateDirectoryA((ProfileStore::ProfilesDir(install.Path()) + "\\" + folder).c_str(), nullptr);
+    originals[folder] = ReadBytes(CorpusDir("profile") + "\\" + c.file);
+    WriteBytes(ProfileStore::ProfileFile(install.Path(), folder), originals[folder]);
+  }
+
+  std::map<std::string, std::string> listed;
+  for (const auto& entry : ProfileStore::Enumerate(install.Path())) listed[entry.folder] = entry.name;
+  for (const ProfileCase& c : kProfileCases) {
+    SCOPED_TRACE(c.file);
+    const std::string folder = Stem(c.file);
+    const std::string file = ProfileStore::ProfileFile(install.Path(), folder);
+    EXPECT_EQ(listed[folder], c.listed);
+
+    IniFile ini(file);
+    ProfileStore::Values values = ProfileStore::Read(ini);
+    EXPECT_EQ(values.name, c.name);
+    EXPECT_EQ(values.login, c.login);
+    EXPECT_EQ(values.locked, c.locked);
+    EXPECT_EQ(FileFingerprint(file), FingerprintOf(originals[folder])) << "reading changed the file";
+
+    // Saved back as the editor hands it over: the owned keys are written and
+    // "avatar" goes; every other byte stays.
+    EXPECT_EQ(ProfileStore::Save(ini, values), ProfileStore::SaveOutcome::Saved);
+    const Write writes[] = {{"profile", "name", values.name},
+                            {"profile", "login", values.login},
+                            {"profile", "locked", values.locked ? "yes" : "no"}};
+    EXPECT_EQ(FileFingerprint(file), FingerprintOf(AfterWrites(originals[folder], writes, std::size(writes))));
+  }
+}
+
+// ---- Avatars -------------------------------------------------------------------
+
+TEST(HostileAvatars, OnlyThePictureLoadsAndEveryOtherFileIsAJpegError) {
+  const std::string dir = CorpusDir("avatar");
+  const std::vector<std::string> names = FileNames(dir);
+  ASSERT_EQ(names.size(), 14u) << "scripts/make-hostile writes 14 avatars";
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    const std::string path = dir + "\\" + name;
+    const Fingerprint before = FileFingerprint(path);
+    const std::string error = ErrorOf([&] { Picture::FromFile(path, 100, 100); });
+    if (name == "valid.jpg")
+      EXPECT_EQ(error, "(no error)");
+    else
+      EXPECT_TRUE(error.starts_with("JPEG error #") && error.size() > 12 &&
+                  error.find_first_not_of("0123456789", 12) == std::string::npos)
+          << error;
+    EXPECT_EQ(FileFingerprint(path), before);
+  }
+}
+
+// ---- Profile folders that are no plain folders ---------------------------------
+
+// Opens a file or folder as another program holding it would: nobody else may
+// read, write or delete it meanwhile.
+FileHandle HoldExclusively(const std::string& path) {
+  return FileHandle(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                nullptr));
+}
+
+class HostileFolders : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CreateDirectoryA(Profiles().c_str(), nullptr);
+    MakeProfile("plain", "[profile]\r\nname=Plain\r\n");
+    WriteBytes(Profiles() + "\\a-file", "[profile]\r\nname=File\r\n");
+    MakeProfile("hidden", "[profile]\r\nname=Hidden\r\n");
+    SetFileAttributesA(Folder("hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    MakeProfile("system", "[profile]\r\nname=System\r\n");
+    SetFileAttributesA(Folder("system").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    CreateDirectoryA(Folder("cvp-is-folder").c_str(), nullptr);
+    CreateDirectoryA(ProfileStore::ProfileFile(install_.Path(), "cvp-is-folder").c_str(), nullptr);
+    MakeProfile("held", "[profile]\r\nname=Held\r\n");
+
+    // A folder elsewhere that the user keeps, linked in as a profile.
+    CreateDirectoryA(Elsewhere().c_str(), nullptr);
+    WriteBytes(Elsewhere() + "\\profile.cvp", "[profile]\r\nname=Linked\r\n");
+    WriteBytes(Elsewhere() + "\\avatar.jpg", "the user's own picture");
+    CreateDirectoryA((Elsewhere() + "\\photos").c_str(), nullptr);
+    WriteBytes(Elsewhere() + "\\photos\\holiday.jpg", "more of the user's pictures");
+    MakeDirectoryLink(Folder("linked"), Elsewhere());
+    MakeDirectoryLink(Folder("dangling"), install_.Path() + "\\nowhere");
+  }
+
+  std::string Profiles() const { return ProfileStore::ProfilesDir(install_.Path()); }
+  std::string Folder(const std::string& name) const { return Profiles() + "\\" + name; }
+  std::string Elsewhere() const { return elsewhere_.Path() + "\\kept"; }
+  void MakeProfile(const std::string& folder, const std::string& text) {
+    CreateDirectoryA(Folder(folder).c_str(), nullptr);
+    WriteBytes(ProfileStore::ProfileFile(install_.Path(), folder), text);
+  }
+  std::map<std::string, std::string> Listed() const {
+    std::map<std::string, std::string> listed;
+    for (const auto& entry : ProfileStore::Enumerate(install_.Path())) listed[entry.folder] = entry.name;
+    return listed;
+  }
+  void Delete(const std::string& folder) {
+    ProfileStore::Delete(install_.Path(), folder, [](const std::string& dir) { (void)ClearDirectoryTree(dir); });
+  }
+
+  TempFolder install_{"folders"};
+  TempFolder elsewhere_{"elsewhere"};
+};
+
+TEST_F(HostileFolders, OnlyVisibleFoldersAreListedAndUnreadableOnesHaveNoName) {
+  const FileHandle held = HoldExclusively(ProfileStore::ProfileFile(install_.Path(), "held"));
+  ASSERT_TRUE(held);
+  const std::map<std::string, std::string> expected = {
+      {"cvp-is-folder", kNotFound}, {"held", kNotFound}, {"linked", "Linked"}, {"plain", "Plain"}};
+  EXPECT_EQ(Listed(), expected);
+}
+
+TEST_F(HostileFolders, SavingWhereNoProfileFileCanBeWrittenReportsTheFile) {
+  const FileHandle held = HoldExclusively(ProfileStore::ProfileFile(install_.Path(), "held"));
+  ASSERT_TRUE(held);
+  for (const char* folder : {"held", "cvp-is-folder"}) {
+    SCOPED_TRACE(folder);
+    const std::string file = ProfileStore::ProfileFile(install_.Path(), folder);
+    IniFile ini(file);
+    ProfileStore::Values values = ProfileStore::Read(ini);
+    EXPECT_EQ(values.name, "");
+    values.name = "New";
+    EXPECT_EQ(ErrorOf([&] { ProfileStore::Save(ini, values); }), "Unable to write to " + file);
+  }
+}
+
+// Deleting a profile whose folder is a link must not reach through it: the
+// files lie outside the game's folder and belong to the user.
+TEST_F(HostileFolders, DeletingALinkedProfileLeavesWhatItLinksTo) {
+  const auto before = TreeFingerprints(Elsewhere());
+  ASSERT_EQ(before.size(), 3u);
+  EXPECT_EQ(ErrorOf([&] { Delete("linked"); }),
+            "Cannot delete the profile folder \"linked\": it is a link to another folder, and the files there "
+            "are not the profile's to delete");
+  EXPECT_EQ(TreeFingerprints(Elsewhere()), before);
+  EXPECT_EQ(Listed().count("linked"), 1u);
+
+  // A link inside a profile folder is not followed either.
+  MakeProfile("with-link", "[profile]\r\nname=With link\r\n");
+  MakeDirectoryLink(Folder("with-link") + "\\photos", Elsewhere() + "\\photos");
+  EXPECT_EQ(ErrorOf([&] { Delete("with-link"); }), "(no error)");
+  EXPECT_EQ(TreeFingerprints(Elsewhere()), before);
+}
+
+TEST_F(HostileFolders, DeletingAHeldProfileLeavesItListed) {
+  const FileHandle held = HoldExclusively(Folder("held"));
+  ASSERT_TRUE(held);
+  EXPECT_EQ(ErrorOf([&] { Delete("held"); }), "(no error)");
+  EXPECT_EQ(Listed().count("held"), 1u);
+  Delete("cvp-is-folder");
+  Delete("plain");
+  EXPECT_EQ(Listed(), (std::map<std::string, std::string>{{"held", "Held"}, {"linked", "Linked"}}));
+}
+
+}  // namespace
