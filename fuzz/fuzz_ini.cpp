@@ -140,9 +140,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   // Reading: the asked key, and a sample of the keys the text holds.
   fuzz::Check(IniFindValue(text, section, key) == Find(entries, section, key), "the reader misreads the key");
-  for (size_t i = 0; i < entries.size() && i < 50; ++i)
-    fuzz::Check(IniFindValue(text, entries[i].section, entries[i].key) == Find(entries, entries[i].section, entries[i].key),
+  for (size_t i = 0; i < entries.size() && i < 50; ++i) {
+    const Entry& e = entries[i];
+    fuzz::Check(IniFindValue(text, e.section, e.key) == Find(entries, e.section, e.key),
                 "the reader misreads a key of the file");
+  }
 
   const bool plain = IsPlainName(section) && IsPlainName(key) && !HoldsLineBreak(value);
 
