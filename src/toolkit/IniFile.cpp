@@ -6,6 +6,7 @@
 
 #include "core/IniText.h"
 #include "core/IntText.h"
+#include "core/Utf16Text.h"
 #include "toolkit/Error.h"
 #include "toolkit/Handles.h"
 
@@ -37,17 +38,47 @@ bool Rewrite(HANDLE file, const std::string& text) {
 
 bool HoldsLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
-}  // namespace
-
-std::string IniFile::Load() const {
-  FileHandle file(CreateFileA(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string text;
-  if (!file || !ReadAll(file.Get(), text)) return {};
-  return text;
+std::string Convert(const std::string& text, UINT from, UINT to) {
+  if (text.empty()) return {};
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                  static_cast<int>(wide.size())));
+  const int size = WideCharToMultiByte(to, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string result(size, '\0');
+  WideCharToMultiByte(to, 0, wide.data(), static_cast<int>(wide.size()), result.data(), size, nullptr, nullptr);
+  return result;
 }
 
-bool IniFile::Update(bool create, const std::function<std::string(std::string_view)>& edit) {
+std::string AnsiToUtf8(const std::string& text) { return Convert(text, CP_ACP, CP_UTF8); }
+
+// The file's text: a UTF-16 file's as UTF-8, any other as its bytes. A file
+// with the mark whose text is not well-formed UTF-16 could not be written
+// back as it was from UTF-8; it is taken byte for byte.
+struct FileText {
+  std::string text;
+  std::optional<ByteOrder> utf16;
+};
+FileText TextOf(std::string bytes) {
+  if (const auto order = Utf16Mark(bytes))
+    if (auto text = Utf16ToUtf8(std::string_view(bytes).substr(2), *order)) return {std::move(*text), order};
+  return {std::move(bytes), std::nullopt};
+}
+
+}  // namespace
+
+std::optional<std::string> IniFile::Find(const std::string& section, const std::string& key) const {
+  FileHandle file(CreateFileA(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  std::string bytes;
+  if (!file || !ReadAll(file.Get(), bytes)) return std::nullopt;
+  const FileText content = TextOf(std::move(bytes));
+  if (!content.utf16) return IniFindValue(content.text, section, key);
+  const auto value = IniFindValue(content.text, AnsiToUtf8(section), AnsiToUtf8(key));
+  if (!value) return std::nullopt;
+  return Convert(*value, CP_UTF8, CP_ACP);
+}
+
+bool IniFile::Update(bool create, const std::function<std::string(std::string_view, const ToText&)>& edit) {
   // Wine keeps the read-only attribute as Unix permissions, which a process
   // run as root passes; whoever marked the file read-only wants it kept as it
   // is there as on Windows.
@@ -57,15 +88,17 @@ bool IniFile::Update(bool create, const std::function<std::string(std::string_vi
   // writer can slip in between.
   FileHandle file(CreateFileA(fileName_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string text;
-  if (!file || !ReadAll(file.Get(), text)) return false;
-  const std::string edited = edit(text);
-  return edited == text || Rewrite(file.Get(), edited);
+  std::string bytes;
+  if (!file || !ReadAll(file.Get(), bytes)) return false;
+  const FileText text = TextOf(bytes);
+  const std::string edited = text.utf16 ? bytes.substr(0, 2) + Utf8ToUtf16(edit(text.text, AnsiToUtf8), *text.utf16)
+                                        : edit(text.text, [](const std::string& ansi) { return ansi; });
+  return edited == bytes || Rewrite(file.Get(), edited);
 }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
                                 const std::string& defaultValue) const {
-  std::string value = IniFindValue(Load(), section, key).value_or(defaultValue);
+  std::string value = Find(section, key).value_or(defaultValue);
   const size_t length = std::min(value.find('\0'), kMaxValueLength);
   if (value.size() > length) value.resize(length);
   return value;
@@ -76,14 +109,16 @@ int32_t IniFile::ReadInteger(const std::string& section, const std::string& key,
 }
 
 bool IniFile::ValueExists(const std::string& section, const std::string& key) const {
-  return IniFindValue(Load(), section, key).has_value();
+  return Find(section, key).has_value();
 }
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
   if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value))
     throw Error::Format("The value of '%s' holds a line break and cannot be written to %s", key.c_str(),
                         fileName_.c_str());
-  if (!Update(true, [&](std::string_view text) { return IniSetValue(text, section, key, value); }))
+  if (!Update(true, [&](std::string_view text, const ToText& in) {
+        return IniSetValue(text, in(section), in(key), in(value));
+      }))
     throw Error::Format("Unable to write to %s", fileName_.c_str());
 }
 
@@ -92,5 +127,6 @@ void IniFile::WriteInteger(const std::string& section, const std::string& key, i
 }
 
 void IniFile::DeleteKey(const std::string& section, const std::string& key) {
-  (void)Update(false, [&](std::string_view text) { return IniDeleteKey(text, section, key); });
+  (void)Update(false,
+               [&](std::string_view text, const ToText& in) { return IniDeleteKey(text, in(section), in(key)); });
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,7 +11,9 @@
 // names compare without regard to case), but writes are made here rather
 // than by WritePrivateProfileStringA: Wine's version rewrites the whole file,
 // dropping blank lines, respacing keys and changing line ends, and the game's
-// files must keep every byte that is not the key written.
+// files must keep every byte that is not the key written. A file that
+// begins with a UTF-16 byte order mark is read and written in UTF-16, as the
+// platform's functions do; names and values stay ANSI text for the caller.
 class IniFile {
  public:
   explicit IniFile(std::string fileName) : fileName_(std::move(fileName)) {}
@@ -41,11 +44,14 @@ class IniFile {
   void DeleteKey(const std::string& section, const std::string& key);
 
  private:
-  std::string Load() const;
+  // Turns the caller's ANSI names and values into the text's own form.
+  using ToText = std::function<std::string(const std::string&)>;
+  // The value as the text rules find it, turned into ANSI text.
+  std::optional<std::string> Find(const std::string& section, const std::string& key) const;
   // Reads the file, applies `edit` to its text and writes the result back
   // through the same handle; false when the file could not be read or
   // written. `create` makes a missing file.
-  bool Update(bool create, const std::function<std::string(std::string_view)>& edit);
+  bool Update(bool create, const std::function<std::string(std::string_view, const ToText&)>& edit);
 
   std::string fileName_;
 };
