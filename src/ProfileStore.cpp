@@ -139,6 +139,16 @@ void Delete(const std::string& installDir, const std::string& folder,
     throw Error::Format("Cannot delete the profile folder \"%s\": Windows cannot address it by this name",
                         folder.c_str());
   const std::string dir = ProfilesDir(installDir) + "\\" + folder;
+  // A profile folder that is a link (a junction, or a symbolic link such as
+  // Wine shows for a Unix one) leads to a folder elsewhere, whose files are
+  // the user's: clearing would empty it. Wine cannot remove such a link
+  // without acting on what it leads to, so the profile stays and the user is
+  // told why.
+  const DWORD attributes = GetFileAttributesA(dir.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    throw Error::Format("Cannot delete the profile folder \"%s\": it is a link to another folder, and the files "
+                        "there are not the profile's to delete",
+                        folder.c_str());
   clear(dir);
   (void)RemoveDirectoryA(dir.c_str());
 }

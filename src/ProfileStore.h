@@ -76,7 +76,8 @@ enum class SaveOutcome { Saved, AvatarNotCopied };
 SaveOutcome Save(IniFile& ini, Values& values);
 
 // Empties the profile's folder with `clear` and removes it. Failures are
-// not reported; the profile then shows up again at the next enumeration.
+// not reported; the profile then shows up again at the next enumeration. A
+// folder that is a link is neither cleared nor removed: that throws Error.
 void Delete(const std::string& installDir, const std::string& folder,
             const std::function<void(const std::string&)>& clear);
 
