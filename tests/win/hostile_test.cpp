@@ -24,6 +24,7 @@
 #include "toolkit/Handles.h"
 #include "toolkit/IniFile.h"
 #include "toolkit/Picture.h"
+#include "WineUnix.h"
 
 namespace {
 
@@ -150,62 +151,10 @@ std::string Utf8ToUtf16File(const std::string& text, bool big) {
   return bytes;
 }
 
-// ---- Wine, links and scratch folders ---------------------------------------
+// ---- Scratch folders ----------------------------------------------------------
 
-bool UnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
-
-// The Unix path of a Windows path under Wine (the folder must exist).
-std::string UnixPath(const std::string& path) {
-  using UnixName = char*(CDECL*)(const WCHAR*);
-  const auto unixName = reinterpret_cast<UnixName>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!unixName) throw std::runtime_error("not running under Wine");
-  char* name = unixName(Widen(path, CP_ACP).c_str());
-  std::string result = name ? name : "";
-  HeapFree(GetProcessHeap(), 0, name);
-  return result;
-}
-
-// Runs a shell script under Wine, which starts Unix programs like any other
-// but cannot wait for one: the script marks its end in a file.
-void RunUnix(const std::string& script) {
-  static int count = 0;
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string base =
-      std::string(temp) + "cvx-unix-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
-  const std::string done = base + ".done";
-  WriteBytes(base + ".sh", script + "\ntouch '" + UnixPath(done) + "'\n");
-  std::string command = "Z:/bin/sh \"" + UnixPath(base + ".sh") + "\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    throw std::runtime_error("cannot run " + command);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  for (int waited = 0; GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 10) {
-    if (waited > 10000) throw std::runtime_error("the script " + base + ".sh did not finish");
-    Sleep(10);
-  }
-  DeleteFileA(done.c_str());
-  DeleteFileA((base + ".sh").c_str());
-}
-
-// Wine's files are Unix files, and a directory link there is a Unix symbolic
-// link, which only a Unix program makes; Wine starts one like any program.
-void MakeDirectoryLink(const std::string& link, const std::string& target) {
-  if (!UnderWine()) {
-    ASSERT_TRUE(CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2)) << link;
-    return;
-  }
-  const size_t cut = link.rfind('\\');
-  RunUnix("ln -s '" + UnixPath(target) + "' '" + UnixPath(link.substr(0, cut)) + "/" + link.substr(cut + 1) + "'");
-}
-
-// A fresh folder under %TEMP%, removed with what it holds. Links inside
-// are removed as links: under Wine by rm, since Wine's own removal of a
-// linked folder acts on what it links to.
+// A fresh folder under %TEMP%, removed with what it holds; links inside go
+// as links.
 class TempFolder {
  public:
   explicit TempFolder(const std::string& name) {
@@ -228,13 +177,7 @@ class TempFolder {
 
  private:
   void Remove() {
-    if (GetFileAttributesA(path_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    if (UnderWine()) {
-      RunUnix("rm -rf '" + UnixPath(path_) + "'");
-    } else {
-      ClearDirectoryTree(path_);
-      RemoveDirectoryA(path_.c_str());
-    }
+    if (GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES) wineunix::RemoveTree(path_);
   }
   std::string path_;
 };
@@ -469,8 +412,8 @@ class HostileFolders : public ::testing::Test {
     WriteBytes(Elsewhere() + "\\avatar.jpg", "the user's own picture");
     CreateDirectoryA((Elsewhere() + "\\photos").c_str(), nullptr);
     WriteBytes(Elsewhere() + "\\photos\\holiday.jpg", "more of the user's pictures");
-    MakeDirectoryLink(Folder("linked"), Elsewhere());
-    MakeDirectoryLink(Folder("dangling"), install_.Path() + "\\nowhere");
+    wineunix::MakeDirectoryLink(Folder("linked"), Elsewhere());
+    wineunix::MakeDirectoryLink(Folder("dangling"), install_.Path() + "\\nowhere");
   }
 
   std::string Profiles() const { return ProfileStore::ProfilesDir(install_.Path()); }
@@ -528,7 +471,7 @@ TEST_F(HostileFolders, DeletingALinkedProfileLeavesWhatItLinksTo) {
 
   // A link inside a profile folder is not followed either.
   MakeProfile("with-link", "[profile]\r\nname=With link\r\n");
-  MakeDirectoryLink(Folder("with-link") + "\\photos", Elsewhere() + "\\photos");
+  wineunix::MakeDirectoryLink(Folder("with-link") + "\\photos", Elsewhere() + "\\photos");
   EXPECT_EQ(ErrorOf([&] { Delete("with-link"); }), "(no error)");
   EXPECT_EQ(TreeFingerprints(Elsewhere()), before);
 }

@@ -1,0 +1,720 @@
+// The real program against hostile input, driven from outside under Wine:
+// the generated config.ini and profile.cvp files, avatars that are no
+// pictures, profile folders that are no plain folders, registry values of the
+// wrong kind, and installation directories that are awkward to name. For
+// each: no crash, the specified message or a clear one, and every byte that
+// the operation does not own unchanged (compared by fingerprint).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "../win/WineUnix.h"
+#include "Driver.h"
+#include "core/IniText.h"
+#include "core/Utf16Text.h"
+
+namespace {
+
+const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
+const char kTitle[] = "Cantivox Tools  0.2.1.7";
+const char kNotFound[] = "Error - Name not found";
+const char kCannotLoad[] = "Cannot load avatar.";
+const char* const kNeedInstallation[] = {"Profile manager", "Configuration", "Maintenance",
+                                         "Run Cantivox with special params", "Run Cantivox"};
+
+using Strings = std::vector<std::string>;
+
+Strings Sorted(Strings items) {
+  std::sort(items.begin(), items.end());
+  return items;
+}
+
+std::string Corpus(const std::string& folder) { return ui::Join(ui::EnvPath("CANTIVOX_HOSTILE"), folder); }
+
+Strings FileNames(const std::string& dir) {
+  Strings names;
+  WIN32_FIND_DATAA entry;
+  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
+  } while (FindNextFileA(find, &entry));
+  FindClose(find);
+  return Sorted(names);
+}
+
+// Compares files of megabytes without printing them when they differ.
+struct Fingerprint {
+  size_t size = 0;
+  uint64_t hash = 0;
+  friend bool operator==(const Fingerprint&, const Fingerprint&) = default;
+};
+void PrintTo(const Fingerprint& print, std::ostream* out) {
+  *out << print.size << " bytes, FNV-1a " << std::hex << print.hash << std::dec;
+}
+Fingerprint FingerprintOf(const std::string& bytes) {
+  uint64_t hash = 14695981039346656037ull;
+  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
+  return {bytes.size(), hash};
+}
+Fingerprint FileFingerprint(const std::string& path) { return FingerprintOf(ui::ReadFileBytes(path)); }
+
+std::string AnsiToUtf8(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                                  static_cast<int>(wide.size())));
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
+                                  static_cast<int>(utf8.size()), nullptr, nullptr));
+  return utf8;
+}
+
+// One key as a window writes it: a value, or nothing to delete the key.
+struct KeyWrite {
+  std::string section, key;
+  std::optional<std::string> value;
+};
+
+// The file as it must be after the writes: each key's value replaced, added
+// or deleted, every other byte as it was, in the file's own encoding.
+std::string AfterWrites(const std::string& original, const std::vector<KeyWrite>& writes) {
+  const auto order = Utf16Mark(original);
+  std::optional<std::string> text = order ? Utf16ToUtf8(std::string_view(original).substr(2), *order) : original;
+  if (!text) throw ui::DriverError("the test file is no well-formed UTF-16");
+  for (const KeyWrite& w : writes) {
+    if (w.value)
+      *text = IniSetValue(*text, w.section, w.key, order ? AnsiToUtf8(*w.value) : *w.value);
+    else
+      *text = IniDeleteKey(*text, w.section, w.key);
+  }
+  return order ? original.substr(0, 2) + Utf8ToUtf16(*text, *order) : *text;
+}
+
+// ---- The program and its windows ---------------------------------------------
+
+struct ConfigureWindow {
+  HWND dialog, width, height, songsDir, monitor1, monitor2, fullOn, fullOff, stable, experimental, developer;
+  explicit ConfigureWindow(HWND dlg) : dialog(dlg) {
+    width = ui::FindRightOf(ui::Find(dlg, "W:", "Static"), "Edit");
+    height = ui::FindRightOf(ui::Find(dlg, "H:", "Static"), "Edit");
+    songsDir = ui::FindNth(dlg, "Static", 2);
+    const HWND screens = ui::Find(dlg, "Screens", "Button");
+    monitor1 = ui::FindInGroup(screens, "1", "Button");
+    monitor2 = ui::FindInGroup(screens, "2", "Button");
+    const HWND full = ui::Find(dlg, "Fullscreen", "Button");
+    fullOn = ui::FindInGroup(full, "On", "Button");
+    fullOff = ui::FindInGroup(full, "Off", "Button");
+    const HWND channel = ui::Find(dlg, "Update channel", "Button");
+    stable = ui::FindInGroup(channel, "Stable", "Button");
+    experimental = ui::FindInGroup(channel, "Experimental", "Button");
+    developer = ui::FindInGroup(channel, "Developer", "Button");
+  }
+  HWND Button(const char* caption) const { return ui::Find(dialog, caption, "Button"); }
+  int Monitor() const { return ui::Checked(monitor1) ? 1 : ui::Checked(monitor2) ? 2 : 0; }
+  int Channel() const {
+    return ui::Checked(stable) ? 0 : ui::Checked(experimental) ? 1 : ui::Checked(developer) ? 2 : -1;
+  }
+};
+
+struct ManagerWindow {
+  HWND dialog, list;
+  explicit ManagerWindow(HWND d) : dialog(d), list(ui::FindNth(d, "ListBox", 0)) {}
+  HWND Button(const char* caption) const { return ui::Find(dialog, caption, "Button"); }
+  Strings Items() const { return ui::ListItems(list); }
+  int IndexOf(const std::string& name) const {
+    const Strings items = Items();
+    const auto at = std::find(items.begin(), items.end(), name);
+    if (at == items.end()) throw ui::DriverError("no list entry " + name);
+    return static_cast<int>(at - items.begin());
+  }
+};
+
+struct EditorWindow {
+  HWND dialog, name, login, locked;
+  explicit EditorWindow(HWND d)
+      : dialog(d),
+        name(ui::FindRightOf(ui::Find(d, "Name:", "Static"), "Edit")),
+        login(ui::FindRightOf(ui::Find(d, "Login:", "Static"), "Edit")),
+        locked(ui::Find(d, "Locked", "Button")) {}
+  HWND Button(const char* caption) const { return ui::Find(dialog, caption, "Button"); }
+};
+
+class HostileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ui::DeleteRegistryKey();
+    ui::InstallGame(game_.Path());
+    ui::SetRegistryString("InstallDir", game_.Path());
+    exe_ = ui::InstallTools(tools_.Path());
+  }
+  void TearDown() override {
+    if (app_) app_->Kill();
+    ui::DeleteRegistryKey();
+  }
+
+  DWORD Pid() const { return app_->Id(); }
+  HWND Start(const std::string& exe) {
+    app_.emplace(ui::Process::Start(exe));
+    return main_ = Shoot(ui::WaitWindow(Pid(), kMainCaption));
+  }
+  HWND Main() { return main_ ? main_ : Start(exe_); }
+  // Every window the test opens, named after the test.
+  HWND Shoot(HWND top) {
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    ui::SaveScreenshot(top, "hostile-" + test + "-" + std::to_string(++shots_));
+    return top;
+  }
+  std::string Label(const char* caption) { return ui::Text(ui::FindRightOf(ui::Find(Main(), caption, "Static"))); }
+  void ExpectToolsEnabled(bool enabled) {
+    for (const char* caption : kNeedInstallation)
+      EXPECT_EQ(ui::Enabled(ui::Find(Main(), caption, "Button")), enabled) << caption;
+  }
+
+  ui::MsgBox ExpectBox(const std::string& text, ui::Icon icon, const std::string& caption = kTitle) {
+    const ui::MsgBox box = ui::WaitMessageBox(Pid());
+    Shoot(box.hwnd);
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.icon, icon) << ui::IconName(box.icon);
+    return box;
+  }
+  void Acknowledge(const std::string& text, ui::Icon icon) { ui::Answer(ExpectBox(text, icon), "OK"); }
+  void ExpectNoMessageBox() {
+    std::optional<ui::MsgBox> box;
+    ui::PollFor(
+        [&] {
+          box = ui::FindMessageBox(Pid());
+          return box.has_value();
+        },
+        200);
+    EXPECT_FALSE(box.has_value()) << "a box says: " << box->text;
+  }
+
+  ConfigureWindow OpenConfigure() {
+    ui::Click(ui::Find(Main(), "Configuration", "Button"));
+    return ConfigureWindow(Shoot(ui::WaitWindow(Pid(), "Configure")));
+  }
+  ManagerWindow OpenManager() {
+    ui::Click(ui::Find(Main(), "Profile manager", "Button"));
+    return ManagerWindow(Shoot(ui::WaitWindow(Pid(), "Profile Manager")));
+  }
+  void CloseManager(const ManagerWindow& m) {
+    ui::Click(m.Button("Exit"));
+    ui::WaitGone(m.dialog);
+  }
+  // Opens the editor on a list entry; a box that shows first is answered by
+  // `before`.
+  EditorWindow Modify(const ManagerWindow& m, int index, const std::function<void()>& before = nullptr) {
+    ui::ClickItem(m.list, index);
+    ui::Click(m.Button("Modify"));
+    if (before) before();
+    return EditorWindow(Shoot(ui::WaitWindow(Pid(), "Profile")));
+  }
+  // Closes the editor and waits until the manager has done what follows.
+  void Press(const EditorWindow& e, const char* button) {
+    const HWND manager = GetWindow(e.dialog, GW_OWNER);
+    ui::Click(e.Button(button));
+    ui::WaitUntil([&] { return !IsWindow(e.dialog); }, "the editor destroyed");
+    ui::Settle(manager);
+  }
+
+  std::string Profiles() const { return game_ / "Profiles"; }
+  std::string Folder(const std::string& folder) const { return ui::Join(Profiles(), folder); }
+  std::string ProfileFile(const std::string& folder) const { return ui::Join(Folder(folder), "profile.cvp"); }
+  void MakeProfile(const std::string& folder, const std::string& text) {
+    ui::MakeDirs(Folder(folder));
+    ui::WriteFileBytes(ProfileFile(folder), text);
+  }
+
+  ui::TempDir game_;
+  ui::TempDir tools_;
+  std::string exe_;
+  std::optional<ui::Process> app_;
+  HWND main_ = nullptr;
+  int shots_ = 0;
+};
+
+// ---- config.ini ------------------------------------------------------------------
+
+// What the configuration window shows for each generated file; the screen of
+// the test display is 1024 x 768.
+struct ConfigView {
+  const char* file;
+  std::string width, height;
+  bool fullOn;
+  int monitor;
+  std::string songs;
+  int channel;
+};
+
+const ConfigView kGame{"", "1280", "1024", false, 2, "D:\\Karaoke\\Songs", 1};
+const ConfigView kDefaults{"", "1024", "768", true, 1, "Default", 0};
+
+ConfigView Like(const char* file, ConfigView view) {
+  view.file = file;
+  return view;
+}
+
+const ConfigView kConfigViews[] = {
+    Like("binary-around-keys.ini", kGame),
+    Like("binary.ini", kDefaults),
+    Like("bom-only.ini", kDefaults),
+    Like("cr-only.ini", kGame),
+    Like("ctrl-z.ini", kGame),
+    {"duplicates.ini", "1280", "1024", true, 2, "first", 1},
+    Like("empty.ini", kDefaults),
+    Like("huge-10mb.ini", kGame),
+    Like("lf-only.ini", kGame),
+    // The resolution's first 2047 characters hold no "x": the screen size stays.
+    {"long-lines.ini", "1024", "768", true, 2, "D:\\" + std::string(2044, 's'), 0},
+    Like("no-final-line-end.ini", kGame),
+    Like("no-line-ends.ini", kDefaults),
+    {"nul-bytes.ini", "1024", "768", true, 2, "D:\\Kara", 0},
+    {"other-case.ini", "1280", "1024", false, 2, "D:\\Karaoke\\Songs", 1},
+    Like("too-big-17mb.ini", kDefaults),
+    Like("utf16be-bom.ini", kGame),
+    Like("utf16le-bom.ini", kGame),
+    Like("utf8-bom.ini", kGame),
+};
+
+std::vector<KeyWrite> SaveWrites(const ConfigView& v) {
+  std::vector<KeyWrite> writes{{"Graphics", "Resolution", v.width + "x" + v.height}};
+  writes.push_back({"Path", "Songs", v.songs == "Default" ? std::nullopt : std::optional(v.songs)});
+  writes.push_back({"Graphics", "FullScreen", v.fullOn ? "On" : "Off"});
+  writes.push_back({"Graphics", "Screens", std::to_string(v.monitor)});
+  writes.push_back({"Net", "UpdateChannel", std::to_string(v.channel)});
+  return writes;
+}
+
+TEST_F(HostileTest, ConfigFilesShowWhatTheyHoldAndSaveOnlyTheFiveKeys) {
+  Strings known;
+  for (const ConfigView& v : kConfigViews) known.push_back(v.file);
+  ASSERT_EQ(FileNames(Corpus("config")), known) << "every generated file needs its expectation here";
+
+  const std::string config = game_ / "config.ini";
+  for (const ConfigView& v : kConfigViews) {
+    SCOPED_TRACE(v.file);
+    const std::string original = ui::ReadFileBytes(ui::Join(Corpus("config"), v.file));
+    ui::WriteFileBytes(config, original);
+    const ConfigureWindow w = OpenConfigure();
+    ExpectNoMessageBox();
+    EXPECT_EQ(ui::Text(w.width), v.width);
+    EXPECT_EQ(ui::Text(w.height), v.height);
+    EXPECT_EQ(ui::Checked(w.fullOn), v.fullOn);
+    EXPECT_EQ(ui::Checked(w.fullOff), !v.fullOn);
+    EXPECT_EQ(w.Monitor(), v.monitor);
+    EXPECT_EQ(ui::Text(w.songsDir), v.songs);
+    EXPECT_EQ(w.Channel(), v.channel);
+
+    ui::Click(w.Button("Save"));
+    if (original.size() > (16 << 20)) {
+      // Far larger than any config.ini: never rewritten, and Save says so.
+      Acknowledge("Unable to write to " + config + ".", ui::Icon::Error);
+      ui::Click(w.Button("Cancel"));
+      ui::WaitGone(w.dialog);
+      EXPECT_EQ(FileFingerprint(config), FingerprintOf(original));
+      continue;
+    }
+    ui::WaitGone(w.dialog);
+    EXPECT_EQ(FileFingerprint(config), FingerprintOf(AfterWrites(original, SaveWrites(v))))
+        << "more than the five keys changed";
+  }
+}
+
+// ---- profile.cvp -----------------------------------------------------------------
+
+struct ProfileView {
+  const char* file;
+  std::string name, login;
+  bool locked;
+};
+
+const ProfileView kProfileViews[] = {
+    {"binary-around-keys.cvp", "Anna", "anna", true},
+    {"binary.cvp", "", "", false},
+    {"cr-only.cvp", "Anna", "anna", true},
+    {"duplicates.cvp", "First", "", false},
+    {"empty.cvp", "", "", false},
+    {"huge-10mb.cvp", "Anna", "anna", true},
+    {"long-lines.cvp", std::string(2047, 'N'), std::string(2047, 'l'), false},
+    {"no-line-ends.cvp", "", "", false},
+    {"normal.cvp", "Anna", "anna", true},
+    {"nul-bytes.cvp", "Ann", "", true},
+    {"other-case.cvp", "Caps", "caps", false},
+    {"utf16le-bom.cvp", "Zo\xEB", "zoe", true},
+    {"utf8-bom.cvp", "Anna", "anna", true},
+};
+
+std::string Stem(const std::string& file) { return file.substr(0, file.rfind('.')); }
+
+TEST_F(HostileTest, ProfileFilesAreListedEditedAndSavedKeepingTheRest) {
+  Strings known, listed;
+  for (const ProfileView& v : kProfileViews) {
+    known.push_back(v.file);
+    listed.push_back(v.name.empty() ? kNotFound : v.name);
+  }
+  ASSERT_EQ(FileNames(Corpus("profile")), known) << "every generated file needs its expectation here";
+
+  std::map<std::string, std::string> originals;
+  for (const ProfileView& v : kProfileViews) {
+    originals[v.file] = ui::ReadFileBytes(ui::Join(Corpus("profile"), v.file));
+    MakeProfile(Stem(v.file), originals[v.file]);
+  }
+  ManagerWindow m = OpenManager();
+  EXPECT_EQ(Sorted(m.Items()), Sorted(listed));
+  CloseManager(m);
+  for (const ProfileView& v : kProfileViews) ui::RemoveTree(Folder(Stem(v.file)));
+
+  // One at a time, so that the one list entry is the file's.
+  for (const ProfileView& v : kProfileViews) {
+    SCOPED_TRACE(v.file);
+    MakeProfile(Stem(v.file), originals[v.file]);
+    m = OpenManager();
+    const EditorWindow e = Modify(m, 0);
+    EXPECT_EQ(ui::Text(e.name), v.name);
+    EXPECT_EQ(ui::Text(e.login), v.login);
+    EXPECT_EQ(ui::Checked(e.locked), v.locked);
+    Press(e, "Save");
+    ExpectNoMessageBox();
+    EXPECT_EQ(FileFingerprint(ProfileFile(Stem(v.file))),
+              FingerprintOf(AfterWrites(originals[v.file], {{"profile", "name", v.name},
+                                                            {"profile", "login", v.login},
+                                                            {"profile", "locked", v.locked ? "yes" : "no"},
+                                                            {"profile", "avatar", std::nullopt}})))
+        << "more than the profile's own keys changed";
+    CloseManager(m);
+    ui::RemoveTree(Folder(Stem(v.file)));
+  }
+}
+
+// ---- Avatars -----------------------------------------------------------------------
+
+TEST_F(HostileTest, AvatarsThatAreNoPicturesAreReportedAndKept) {
+  const Strings avatars = FileNames(Corpus("avatar"));
+  ASSERT_EQ(avatars.size(), 14u) << "scripts/make-hostile writes 14 avatars";
+  std::map<std::string, Fingerprint> before;
+  for (const std::string& avatar : avatars) {
+    const std::string folder = "av-" + Stem(avatar);
+    MakeProfile(folder, "[profile]\r\nname=" + Stem(avatar) + "\r\navatar=" + avatar + "\r\n");
+    ui::WriteFileBytes(ui::Join(Folder(folder), avatar), ui::ReadFileBytes(ui::Join(Corpus("avatar"), avatar)));
+    before[folder + "\\" + avatar] = FileFingerprint(ui::Join(Folder(folder), avatar));
+    before[folder + "\\profile.cvp"] = FileFingerprint(ProfileFile(folder));
+  }
+
+  const ManagerWindow m = OpenManager();
+  for (const std::string& avatar : avatars) {
+    SCOPED_TRACE(avatar);
+    const bool shows = avatar == "valid.jpg";
+    const EditorWindow e = Modify(m, m.IndexOf(Stem(avatar)), [&] {
+      if (!shows) Acknowledge(kCannotLoad, ui::Icon::None);
+    });
+    ExpectNoMessageBox();
+    Press(e, "Cancel");
+  }
+  for (const auto& [file, print] : before) EXPECT_EQ(FileFingerprint(ui::Join(Profiles(), file)), print) << file;
+
+  // Chosen with "Set", the decoder's error is reported; nothing is written
+  // until "Save".
+  const EditorWindow e = Modify(m, m.IndexOf("valid"));
+  for (const char* avatar : {"zero-bytes.jpg", "huge-dimensions.jpg", "png-named.jpg"}) {
+    SCOPED_TRACE(avatar);
+    ui::Click(e.Button("Set"));
+    const HWND open = Shoot(ui::WaitWindow(Pid(), "Open"));
+    HWND field = ui::FindById(open, 0x47C);
+    if (ui::ClassOf(field) != "Edit") field = ui::FindNth(field, "Edit", 0);
+    ui::SetText(field, ui::Join(Corpus("avatar"), avatar));
+    ui::Click(ui::Find(open, "Open", "Button"));
+    const ui::MsgBox box = ui::WaitMessageBox(Pid());
+    Shoot(box.hwnd);
+    EXPECT_EQ(box.caption, kTitle);
+    EXPECT_EQ(box.icon, ui::Icon::Error);
+    EXPECT_EQ(box.text.rfind("JPEG error #", 0), 0u) << box.text;
+    EXPECT_EQ(box.text.back(), '.');
+    ui::Answer(box, "OK");
+  }
+  Press(e, "Cancel");
+  for (const auto& [file, print] : before) EXPECT_EQ(FileFingerprint(ui::Join(Profiles(), file)), print) << file;
+
+  // Saved after the message, the profile loses its "avatar" key; the file
+  // it named stays.
+  const std::string folder = "av-truncated-scan";
+  const std::string original = ui::ReadFileBytes(ProfileFile(folder));
+  Press(Modify(m, m.IndexOf("truncated-scan"), [&] { Acknowledge(kCannotLoad, ui::Icon::None); }), "Save");
+  EXPECT_EQ(ui::ReadFileBytes(ProfileFile(folder)), "[profile]\r\nname=truncated-scan\r\nlogin=\r\nlocked=no\r\n");
+  EXPECT_EQ(FileFingerprint(ui::Join(Folder(folder), "truncated-scan.jpg")),
+            before[folder + "\\truncated-scan.jpg"]);
+}
+
+// ---- Profile folders that are no plain folders ------------------------------------
+
+// Opens a file or folder as another program holding it would: nobody else may
+// read, write or delete it meanwhile.
+HANDLE HoldExclusively(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+TEST_F(HostileTest, ProfileFoldersThatAreLinksFilesHiddenOrHeld) {
+  ui::TempDir elsewhere;
+  const std::string kept = elsewhere / "kept";
+  ui::MakeDirs(kept + "\\photos");
+  ui::WriteFileBytes(kept + "\\profile.cvp", "[profile]\r\nname=Linked\r\n");
+  ui::WriteFileBytes(kept + "\\photos\\holiday.jpg", "the user's own pictures");
+  const Fingerprint keptProfile = FileFingerprint(kept + "\\profile.cvp");
+  const Fingerprint keptPhoto = FileFingerprint(kept + "\\photos\\holiday.jpg");
+
+  MakeProfile("plain", "[profile]\r\nname=Plain\r\n");
+  ui::MakeDirs(Profiles());
+  ui::WriteFileBytes(Folder("a-file"), "[profile]\r\nname=A file\r\n");
+  MakeProfile("hidden", "[profile]\r\nname=Hidden\r\n");
+  SetFileAttributesA(Folder("hidden").c_str(), FILE_ATTRIBUTE_HIDDEN);
+  MakeProfile("system", "[profile]\r\nname=System\r\n");
+  SetFileAttributesA(Folder("system").c_str(), FILE_ATTRIBUTE_SYSTEM);
+  ui::MakeDirs(ProfileFile("cvp-is-folder"));
+  MakeProfile("held", "[profile]\r\nname=Held\r\n");
+  wineunix::MakeDirectoryLink(Folder("linked"), kept);
+  struct Cleanup {
+    std::string link;
+    ~Cleanup() {
+      try {
+        wineunix::RemoveTree(link);
+      } catch (const std::exception&) {
+      }
+    }
+  } cleanup{Folder("linked")};
+
+  const HANDLE held = HoldExclusively(ProfileFile("held"));
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const ManagerWindow m = OpenManager();
+  EXPECT_EQ(Sorted(m.Items()), (Strings{kNotFound, kNotFound, "Linked", "Plain"}));
+
+  // A profile file that cannot be written: the write error names it. The
+  // list keeps its order when it is filled again.
+  std::vector<int> unnamed;
+  const Strings items = m.Items();
+  for (int i = 0; i < static_cast<int>(items.size()); ++i)
+    if (items[i] == kNotFound) unnamed.push_back(i);
+  ASSERT_EQ(unnamed.size(), 2u);
+  for (int index : unnamed) {
+    const EditorWindow e = Modify(m, index);
+    EXPECT_EQ(ui::Text(e.name), "");
+    ui::SetText(e.name, "New name");
+    ui::Click(e.Button("Save"));
+    const ui::MsgBox box = ui::WaitMessageBox(Pid());
+    Shoot(box.hwnd);
+    EXPECT_EQ(box.icon, ui::Icon::Error);
+    EXPECT_TRUE(box.text == "Unable to write to " + ProfileFile("held") + "." ||
+                box.text == "Unable to write to " + ProfileFile("cvp-is-folder") + ".")
+        << box.text;
+    ui::Answer(box, "OK");
+    ui::WaitUntil([&] { return !IsWindow(e.dialog); }, "the editor destroyed");
+  }
+  CloseHandle(held);
+
+  // Deleting the linked profile leaves the user's folder it leads to.
+  ui::ClickItem(m.list, m.IndexOf("Linked"));
+  ui::Click(m.Button("Delete"));
+  ui::Answer(ExpectBox("Sure to delete profile \"linked\" from HDD ? This is cannot be undone! Be warned !",
+                       ui::Icon::Warning, "Warning"),
+             "Yes");
+  Acknowledge(
+      "Cannot delete the profile folder \"linked\": it is a link to another folder, and the files there are not "
+      "the profile's to delete.",
+      ui::Icon::Error);
+  EXPECT_EQ(FileFingerprint(kept + "\\profile.cvp"), keptProfile);
+  EXPECT_EQ(FileFingerprint(kept + "\\photos\\holiday.jpg"), keptPhoto);
+  EXPECT_EQ(Sorted(m.Items()), (Strings{kNotFound, kNotFound, "Linked", "Plain"}));
+}
+
+// ---- The registry record -------------------------------------------------------------
+
+struct RegistryCase {
+  const char* what;
+  std::function<void(const std::string& gameDir)> record;
+  std::string box;  // the error box at start, or none
+  bool toolsEnabled;  // false: the installation was not found
+};
+
+TEST_F(HostileTest, RegistryValuesOfTheWrongKindOrSize) {
+  const std::string longDir = "C:\\" + std::string(3000, 'd');
+  const std::string longVersion(3000, 'v');
+  const std::string notFound = ") to Cantivox but this directory doesnt exists! Please reinstall Cantivox.";
+  const RegistryCase cases[] = {
+      {"empty directory", [](const std::string&) { ui::SetRegistryString("InstallDir", ""); },
+       "Found path (" + notFound, false},
+      {"no terminator, nothing stored",
+       [](const std::string&) { ui::SetRegistryValue("InstallDir", REG_SZ, ""); }, "Found path (" + notFound,
+       false},
+      {"directory over 2047 characters", [&](const std::string&) { ui::SetRegistryString("InstallDir", longDir); },
+       "Found path (" + longDir + notFound, false},
+      {"unexpanded variable",
+       [](const std::string&) { ui::SetRegistryValue("InstallDir", REG_EXPAND_SZ, std::string("%TEMP%\0", 7)); },
+       "Found path (%TEMP%" + notFound, false},
+      {"multi-string",
+       [](const std::string& dir) { ui::SetRegistryValue("InstallDir", REG_MULTI_SZ, dir + '\0' + '\0'); },
+       "Invalid data type for 'InstallDir'.", true},
+      {"binary", [](const std::string& dir) { ui::SetRegistryValue("InstallDir", REG_BINARY, dir); },
+       "Invalid data type for 'InstallDir'.", true},
+      {"no type, no data", [](const std::string&) { ui::SetRegistryValue("InstallDir", REG_NONE, ""); },
+       "Invalid data type for 'InstallDir'.", true},
+      {"version as a number",
+       [](const std::string& dir) {
+         ui::SetRegistryString("InstallDir", dir);
+         ui::SetRegistryDword("InstallVer", 7);
+       },
+       "Invalid data type for 'InstallVer'.", true},
+      {"version over 2047 characters",
+       [&](const std::string& dir) {
+         ui::SetRegistryString("InstallDir", dir);
+         ui::SetRegistryString("InstallVer", longVersion);
+       },
+       "", true},
+      {"directory followed by a NUL and more",
+       [](const std::string& dir) { ui::SetRegistryValue("InstallDir", REG_SZ, dir + '\0' + "junk" + '\0'); }, "",
+       true},
+  };
+  for (const RegistryCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ui::DeleteRegistryKey();
+    c.record(game_.Path());
+    app_.emplace(ui::Process::Start(exe_));
+    main_ = nullptr;
+    // A registry error reaches the general error report; a record that
+    // names no game gets its own error box.
+    if (!c.box.empty()) {
+      const ui::MsgBox box = ui::WaitMessageBox(Pid());
+      Shoot(box.hwnd);
+      EXPECT_EQ(box.caption, c.toolsEnabled ? kTitle : "Error");
+      EXPECT_EQ(box.text, c.box);
+      // Wine widens a box to its longest word, so that the icon of a path of
+      // thousands of letters lies off the screen.
+      if (c.box.size() < 1000) {
+        EXPECT_EQ(box.icon, ui::Icon::Error) << ui::IconName(box.icon);
+      }
+      ui::Answer(box, "OK");
+    }
+    main_ = Shoot(ui::WaitWindow(Pid(), kMainCaption));
+    ExpectNoMessageBox();
+    ExpectToolsEnabled(c.toolsEnabled);
+    if (!c.toolsEnabled) {
+      EXPECT_EQ(Label("Directory:"), "Wrong or none directory in registry. Please reinstall Cantivox!");
+    }
+    if (std::string(c.what) == "version over 2047 characters") {
+      EXPECT_EQ(Label("Version:"), longVersion);
+    }
+    if (std::string(c.what) == "directory followed by a NUL and more") {
+      EXPECT_EQ(Label("Directory:"), game_.Path());
+    }
+    app_->Kill();
+  }
+}
+
+// ---- Installation directories ---------------------------------------------------------
+
+// The game's folder under a name that is awkward for paths: the tool finds it,
+// reads and writes its files there and starts the game in it.
+class InstallDirTest : public HostileTest {
+ protected:
+  // The tool started from elsewhere on a record naming `recorded`, or beside
+  // the game in `dir` without a record.
+  void Check(const std::string& dir, const std::string& recorded, bool besideGame) {
+    ui::DeleteRegistryKey();
+    ui::InstallGame(dir);
+    std::string exe = exe_;
+    if (besideGame)
+      exe = ui::InstallTools(dir);
+    else
+      ui::SetRegistryString("InstallDir", recorded);
+    MakeProfileIn(dir, "here", "[profile]\r\nname=Here\r\n");
+    app_.emplace(ui::Process::Start(exe));
+    main_ = Shoot(ui::WaitWindow(Pid(), kMainCaption));
+    ExpectNoMessageBox();
+    // Beside the game the directory is the tool's own, with no trailing
+    // separator but at a drive root.
+    EXPECT_EQ(Label("Directory:"), besideGame ? StripSeparator(dir) : recorded);
+    ExpectToolsEnabled(true);
+
+    const ConfigureWindow w = OpenConfigure();
+    ui::Click(w.Button("Save"));
+    ui::WaitGone(w.dialog);
+    ExpectNoMessageBox();
+    EXPECT_EQ(ui::ReadFileBytes(ui::Join(dir, "config.ini")),
+              "[Graphics]\r\nResolution=1024x768\r\nFullScreen=On\r\nScreens=1\r\n[Net]\r\nUpdateChannel=0\r\n");
+
+    const ManagerWindow m = OpenManager();
+    EXPECT_EQ(m.Items(), Strings{"Here"});
+    CloseManager(m);
+
+    ui::Click(ui::Find(Main(), "Run Cantivox", "Button"));
+    const auto records = ui::WaitLaunchRecords(dir, 1);
+    EXPECT_EQ(records.back().cwd, StripSeparator(dir));
+    app_->Kill();
+    main_ = nullptr;
+  }
+  void MakeProfileIn(const std::string& dir, const std::string& folder, const std::string& text) {
+    ui::MakeDirs(ui::Join(dir, "Profiles\\" + folder));
+    ui::WriteFileBytes(ui::Join(dir, "Profiles\\" + folder + "\\profile.cvp"), text);
+  }
+  static std::string StripSeparator(std::string dir) {
+    if (dir.size() > 3 && dir.back() == '\\') dir.pop_back();
+    return dir;
+  }
+};
+
+// Letters of the ANSI code page, as a user's folder name may hold them.
+std::string AnsiLetters() {
+  const wchar_t wide[] = L"Spiele \u00C4\u00F6\u00FC\u00DF \u00E9";
+  char text[64] = {};
+  BOOL lossy = FALSE;
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, -1, text, sizeof text, nullptr, &lossy);
+  return lossy ? std::string() : std::string(text);
+}
+
+TEST_F(InstallDirTest, BlanksLettersOfTheCodePageAndATrailingSeparator) {
+  {
+    SCOPED_TRACE("blanks");
+    const std::string dir = game_ / "Program Files (x86)\\Canti vox  2";
+    Check(dir, dir, false);
+  }
+  const std::string letters = AnsiLetters();
+  if (letters.empty()) GTEST_SKIP() << "the ANSI code page lacks the letters of this test";
+  {
+    SCOPED_TRACE("letters of the code page");
+    const std::string dir = game_ / letters;
+    Check(dir, dir, false);
+  }
+  {
+    SCOPED_TRACE("letters of the code page, tool beside the game");
+    const std::string dir = game_ / (letters + " 2");
+    Check(dir, dir, true);
+  }
+  {
+    SCOPED_TRACE("trailing separator");
+    const std::string dir = game_ / "trailing";
+    Check(dir, dir + "\\", false);
+  }
+}
+
+TEST_F(InstallDirTest, AtTheRootOfADrive) {
+  ui::TempDir volume;
+  const wineunix::MappedDrive drive(wineunix::FreeDriveLetter(), volume.Path());
+  ui::WaitUntil([&] { return ui::DirExists(drive.Root()); }, "the new drive " + drive.Root());
+  {
+    SCOPED_TRACE("recorded");
+    Check(drive.Root(), drive.Root(), false);
+  }
+  ui::RemoveTree(ui::Join(drive.Root(), "config.ini"));
+  ui::RemoveTree(ui::Join(drive.Root(), "Cantivox.log"));
+  {
+    SCOPED_TRACE("tool beside the game");
+    Check(drive.Root(), "", true);
+  }
+}
+
+}  // namespace
