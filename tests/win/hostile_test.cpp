@@ -289,6 +289,22 @@ TEST(HostileConfig, ReadAsTheGameWroteThemAndWrittenKeyByKey) {
   }
 }
 
+TEST(HostileConfig, AFileHeldByAnotherProgramReadsAsNoneAndRefusesWrites) {
+  TempFolder install("held-config");
+  const std::string path = install.Path() + "\\config.ini";
+  const std::string original = ReadBytes(CorpusDir("config") + "\\lf-only.ini");
+  WriteBytes(path, original);
+  {
+    const FileHandle held(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(held);
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("Path", "Songs", "Default"), "Default");
+    EXPECT_EQ(ErrorOf([&] { ini.WriteString("Path", "Songs", "E:\\Songs"); }), "Unable to write to " + path);
+    ini.DeleteKey("Graphics", "Screens");
+  }
+  EXPECT_EQ(FileFingerprint(path), FingerprintOf(original));
+}
+
 // ---- profile.cvp ---------------------------------------------------------------
 
 struct ProfileCase {
