@@ -35,16 +35,10 @@ TFConfigure::TFConfigure() : Form(IDD_CONFIGURE) {}
 TFConfigure::~TFConfigure() = default;
 
 bool TFConfigure::OnInit() {
-  HICON icon = LoadIconA(Application::Instance(), MAKEINTRESOURCEA(IDI_APP));
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-  SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  SetIcon(IDI_APP);
   FitClientArea();
-  // A template carries one font; the songs directory is shown in bold.
-  LOGFONTA font{};
-  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
-  font.lfWeight = FW_BOLD;
-  boldFont_.Reset(CreateFontIndirectA(&font));
-  SendDlgItemMessageA(Handle(), IDC_lSongsDir, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
+  boldFont_.Reset(MakeBoldFont());
+  SetFont(IDC_lSongsDir, static_cast<HFONT>(boldFont_.Get()));
   // Radio buttons cannot be checked by their template.
   SetRadioIndex(IDC_rbMonitor1, IDC_rbMonitor2, 0);
   SetRadioIndex(IDC_rbFullON, IDC_rbFullOFF, 0);

@@ -1,12 +1,12 @@
 #include "UMain.h"
+
+#include <commdlg.h>
+
+#include "UAbout.h"
 #include "UConfigure.h"
 #include "UMaintenance.h"
 #include "UProfileManager.h"
 #include "URunSpecial.h"
-#include "UAbout.h"
-
-#include <commdlg.h>
-
 #include "core/Text.h"
 #include "forms/UMain.rh"
 #include "forms/app.rh"
@@ -30,15 +30,10 @@ TFMain::TFMain() : Form(IDD_MAIN) {}
 TFMain::~TFMain() = default;
 
 bool TFMain::OnInit() {
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(LoadIconA(Application::Instance(), MAKEINTRESOURCEA(IDI_APP))));
-  // Dialog templates carry one font; the two value labels are bold.
-  LOGFONTA font{};
-  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(Handle(), WM_GETFONT, 0, 0)), sizeof font, &font);
-  font.lfWeight = FW_BOLD;
-  boldFont_.Reset(CreateFontIndirectA(&font));
-  SendDlgItemMessageA(Handle(), IDC_lVersion, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
-  SendDlgItemMessageA(Handle(), IDC_lDefaultDir, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
+  SetIcon(IDI_APP);
+  boldFont_.Reset(MakeBoldFont());
+  SetFont(IDC_lVersion, static_cast<HFONT>(boldFont_.Get()));
+  SetFont(IDC_lDefaultDir, static_cast<HFONT>(boldFont_.Get()));
   ShowBanner();
   FormCreate();
   return true;

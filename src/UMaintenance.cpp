@@ -27,8 +27,7 @@ std::string TempOutcomeText(const ClearOutcome& outcome, const std::string& path
 TFMaintenance::TFMaintenance() : Form(IDD_MAINTENANCE) {}
 
 bool TFMaintenance::OnInit() {
-  SendMessageA(Handle(), WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(LoadIconA(Application::Instance(), MAKEINTRESOURCEA(IDI_APP))));
+  SetIcon(IDI_APP);
   return true;
 }
 

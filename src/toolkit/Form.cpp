@@ -143,3 +143,20 @@ std::string Form::Hint(int id) const {
   const int length = LoadStringA(Application::Instance(), static_cast<UINT>(id), buffer, sizeof buffer);
   return std::string(buffer, static_cast<size_t>(length > 0 ? length : 0));
 }
+
+void Form::SetIcon(int iconId) {
+  HICON icon = LoadIconA(Application::Instance(), MAKEINTRESOURCEA(iconId));
+  SendMessageA(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+  SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+HFONT Form::MakeBoldFont() const {
+  LOGFONTA font{};
+  GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)), sizeof font, &font);
+  font.lfWeight = FW_BOLD;
+  return CreateFontIndirectA(&font);
+}
+
+void Form::SetFont(int id, HFONT font) {
+  SendDlgItemMessageA(hwnd_, id, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}

@@ -43,6 +43,13 @@ class Form {
   // The control's hint: the string-table entry carrying the control's own ID.
   std::string Hint(int id) const;
 
+  // Gives the window the icon resource `iconId` of the program.
+  void SetIcon(int iconId);
+  // A bold copy of the window's own font. A dialog template carries one font
+  // for all its controls; labels shown in bold get this one.
+  HFONT MakeBoldFont() const;
+  void SetFont(int id, HFONT font);
+
  protected:
   // WM_INITDIALOG; return false when the focus was set by the handler.
   virtual bool OnInit() { return true; }
