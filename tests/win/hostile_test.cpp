@@ -13,7 +13,6 @@
 #include <functional>
 #include <map>
 #include <ostream>
-#include <set>
 #include <string>
 #include <vector>
 
