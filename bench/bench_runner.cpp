@@ -1,9 +1,11 @@
 // Times the tool against its floors from outside, as a user meets it, and
 // prints the samples and medians for scripts/bench to judge.
 //
-//   bench_runner startup TOOLS_EXE DIALOG_EXE INSTALL_DIR RUNS WARMUPS
-//     process start to the main window shown, against the minimal dialog
-//     program's start to its dialog shown.
+//   bench_runner startup TOOLS_EXE DIALOG_EXE INSTALL_DIR RUNS WARMUPS [EXE...]
+//     process start to the main window shown and painted, against the
+//     minimal dialog program's start to its dialog shown; further programs
+//     (showing either window's caption) are timed alongside and noted, to
+//     show where the difference goes.
 //   bench_runner profiles TOOLS_EXE FLOOR_EXE INSTALL_DIR COUNT RUNS WARMUPS
 //     click on "Profile manager" to the window shown with COUNT entries in
 //     its list, against profile_floor's walk over the same folders.
@@ -130,7 +132,7 @@ std::string Quote(const std::string& path) { return "\"" + path + "\""; }
 
 struct ShownSearch {
   DWORD pid;
-  const std::string* prefix;
+  const std::vector<std::string>* prefixes;
   HWND found;
 };
 
@@ -141,17 +143,21 @@ BOOL CALLBACK MatchShown(HWND window, LPARAM param) {
   if (owner != search.pid || !IsWindowVisible(window)) return TRUE;
   char caption[256];
   const int length = GetWindowTextA(window, caption, sizeof caption);
-  if (std::string(caption, length).rfind(*search.prefix, 0) != 0) return TRUE;
-  search.found = window;
-  return FALSE;
+  const std::string text(caption, length);
+  for (const std::string& prefix : *search.prefixes)
+    if (text.rfind(prefix, 0) == 0) {
+      search.found = window;
+      return FALSE;
+    }
+  return TRUE;
 }
 
-// A visible top-level window of the process whose caption starts with
-// `prefix`. Reading the caption of another process's window asks the
+// A visible top-level window of the process whose caption starts with one
+// of `prefixes`. Reading the caption of another process's window asks the
 // window manager, not the window's thread, so a busy program does not
 // stall the search.
-HWND FindShown(DWORD pid, const std::string& prefix) {
-  ShownSearch search{pid, &prefix, nullptr};
+HWND FindShown(DWORD pid, const std::vector<std::string>& prefixes) {
+  ShownSearch search{pid, &prefixes, nullptr};
   EnumWindows(MatchShown, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -168,9 +174,9 @@ void Poll(const Child& child, Done done, const std::string& what) {
   }
 }
 
-HWND WaitShown(const Child& child, const std::string& prefix) {
+HWND WaitShown(const Child& child, const std::vector<std::string>& prefixes) {
   HWND window = nullptr;
-  Poll(child, [&] { return (window = FindShown(child.Id(), prefix)) != nullptr; }, "\"" + prefix + "\"");
+  Poll(child, [&] { return (window = FindShown(child.Id(), prefixes)) != nullptr; }, "\"" + prefixes[0] + "\"");
   return window;
 }
 
@@ -202,10 +208,12 @@ struct StartTimes {
   double idle;   // and its thread waiting for input, painting done
 };
 
-StartTimes TimeStart(const std::string& exe, const std::string& caption) {
+// The programs timed for start-up show the tool's main window or the
+// minimal dialog.
+StartTimes TimeStart(const std::string& exe) {
   const double start = Now();
   Child child(Quote(exe), false);
-  HWND window = WaitShown(child, caption);
+  HWND window = WaitShown(child, {kMainCaption, kDialogCaption});
   const double shown = Now();
   WaitForInputIdle(child.Process(), kTimeoutMs);
   const double idle = Now();
@@ -218,27 +226,32 @@ void RegisterInstallation(const std::string& installDir) {
   ui::SetRegistryString("InstallVer", "bench");
 }
 
-int Startup(const std::string& tools, const std::string& dialog, int runs, int warmups) {
+std::string FileName(const std::string& path) { return path.substr(path.find_last_of("\\/") + 1); }
+
+// programs[0] is the tool, programs[1] its floor.
+int Startup(const std::vector<std::string>& programs, int runs, int warmups) {
   DesktopKeeper keeper;
-  for (int i = 0; i < warmups; ++i) {
-    TimeStart(tools, kMainCaption);
-    TimeStart(dialog, kDialogCaption);
-  }
-  std::vector<double> toolShown, toolIdle, floorShown, floorIdle;
-  // Alternating runs share whatever the machine does meanwhile.
+  for (int i = 0; i < warmups; ++i)
+    for (const std::string& program : programs) TimeStart(program);
+  std::vector<std::vector<double>> shown(programs.size()), idle(programs.size());
+  // Round by round, so that every program meets the same load.
   for (int i = 0; i < runs; ++i) {
-    const StartTimes t = TimeStart(tools, kMainCaption);
-    const StartTimes f = TimeStart(dialog, kDialogCaption);
-    std::printf("sample startup tool shown %.4f idle %.4f | floor shown %.4f idle %.4f\n", t.shown, t.idle,
-                f.shown, f.idle);
+    std::string line = "sample startup";
+    for (size_t p = 0; p < programs.size(); ++p) {
+      const StartTimes t = TimeStart(programs[p]);
+      shown[p].push_back(t.shown);
+      idle[p].push_back(t.idle);
+      char figures[160];
+      std::snprintf(figures, sizeof figures, " | %s %.4f", FileName(programs[p]).c_str(), t.idle);
+      line += figures;
+    }
+    std::printf("%s\n", line.c_str());
     std::fflush(stdout);
-    toolShown.push_back(t.shown);
-    toolIdle.push_back(t.idle);
-    floorShown.push_back(f.shown);
-    floorIdle.push_back(f.idle);
   }
-  std::printf("note startup to visible only: tool %.4f s, floor %.4f s\n", Median(toolShown), Median(floorShown));
-  std::printf("result startup %.4f %.4f\n", Median(toolIdle), Median(floorIdle));
+  for (size_t p = 0; p < programs.size(); ++p)
+    std::printf("note startup %s: painted %.4f s, visible %.4f s\n", FileName(programs[p]).c_str(),
+                Median(idle[p]), Median(shown[p]));
+  std::printf("result startup %.4f %.4f\n", Median(idle[0]), Median(idle[1]));
   return 0;
 }
 
@@ -247,7 +260,7 @@ int Startup(const std::string& tools, const std::string& dialog, int runs, int w
 // moment the user sees the list.
 double TimeProfileManager(const std::string& tools, int count) {
   Child child(Quote(tools), false);
-  HWND main = WaitShown(child, kMainCaption);
+  HWND main = WaitShown(child, {kMainCaption});
   WaitForInputIdle(child.Process(), kTimeoutMs);
   HWND button = ui::Find(main, "Profile manager", "Button");
 
@@ -257,7 +270,7 @@ double TimeProfileManager(const std::string& tools, int count) {
   Poll(
       child,
       [&] {
-        if (!manager) manager = FindShown(child.Id(), kManagerCaption);
+        if (!manager) manager = FindShown(child.Id(), {kManagerCaption});
         if (!manager) return false;
         HWND list = FindWindowExA(manager, nullptr, "ListBox", nullptr);
         DWORD_PTR entries = 0;
@@ -317,7 +330,7 @@ int Profiles(const std::string& tools, const std::string& floor, const std::stri
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: bench_runner startup TOOLS_EXE DIALOG_EXE INSTALL_DIR RUNS WARMUPS\n"
+               "usage: bench_runner startup TOOLS_EXE DIALOG_EXE INSTALL_DIR RUNS WARMUPS [EXE...]\n"
                "       bench_runner profiles TOOLS_EXE FLOOR_EXE INSTALL_DIR COUNT RUNS WARMUPS\n");
   return 2;
 }
@@ -327,9 +340,11 @@ int Usage() {
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   try {
-    if (args.size() == 6 && args[0] == "startup") {
+    if (args.size() >= 6 && args[0] == "startup") {
       RegisterInstallation(args[3]);
-      return Startup(args[1], args[2], std::atoi(args[4].c_str()), std::atoi(args[5].c_str()));
+      std::vector<std::string> programs{args[1], args[2]};
+      programs.insert(programs.end(), args.begin() + 6, args.end());
+      return Startup(programs, std::atoi(args[4].c_str()), std::atoi(args[5].c_str()));
     }
     if (args.size() == 7 && args[0] == "profiles") {
       RegisterInstallation(args[3]);
