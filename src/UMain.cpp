@@ -23,6 +23,7 @@ const char kGameRegistryKey[] = "SOFTWARE\\Cantivox";
 
 namespace {
 const char kGameExe[] = "\\Cantivox.exe";
+const char kNoInstallation[] = "Wrong or none directory in registry. Please reinstall Cantivox!";
 }
 
 TFMain::TFMain() : Form(IDD_MAIN) {}
@@ -35,7 +36,15 @@ bool TFMain::OnInit() {
   SetFont(IDC_lVersion, static_cast<HFONT>(boldFont_.Get()));
   SetFont(IDC_lDefaultDir, static_cast<HFONT>(boldFont_.Get()));
   ShowBanner();
-  FormCreate();
+  try {
+    FormCreate();
+  } catch (...) {
+    // A registry value of the wrong type ends start-up early. With no
+    // installation directory known, the tools would work on "\config.ini"
+    // and "\Profiles" at the root of the current drive: they stay off.
+    if (FInstallDir.empty()) DisableTools(kNoInstallation);
+    throw;
+  }
   return true;
 }
 
@@ -67,7 +76,7 @@ void TFMain::FormCreate() {
   } else if (!FileExists(FInstallDir + kGameExe)) {
     Application::ErrorBox("Found path (" + FInstallDir +
                           ") to Cantivox but this directory doesnt exists! Please reinstall Cantivox.");
-    DisableTools("Wrong or none directory in registry. Please reinstall Cantivox!");
+    DisableTools(kNoInstallation);
   }
 }
 

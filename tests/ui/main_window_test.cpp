@@ -154,9 +154,26 @@ TEST_F(MainWindowTest, RegistryValueOfWrongTypeIsReportedAndWindowStillOpens) {
   EXPECT_EQ(box.text, "Invalid data type for 'InstallDir'.");
   ui::Answer(box, "OK");
   HWND main = ui::WaitWindow(app_->Id(), kCaption);
-  // The remaining start-up steps were skipped: no second box.
+  // The remaining start-up steps were skipped: no second box. No directory
+  // is known, so the tools that need one are off.
   EXPECT_FALSE(ui::PollFor([&] { return ui::FindMessageBox(app_->Id()).has_value(); }, 500));
   EXPECT_TRUE(ui::Visible(main));
+  EXPECT_EQ(Label(main, "Directory:"), kReason);
+  ExpectToolsEnabled(main, false);
+}
+
+TEST_F(MainWindowTest, VersionOfWrongTypeKeepsTheDirectoryReadBeforeIt) {
+  ui::TempDir game;
+  ui::InstallGame(game.Path());
+  ui::TempDir elsewhere;
+  ui::SetRegistryString("InstallDir", game.Path());
+  ui::SetRegistryValue("InstallVer", REG_BINARY, std::string("\x01\x02", 2));
+  app_.emplace(ui::Process::Start(ui::InstallTools(elsewhere.Path())));
+  const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  EXPECT_EQ(box.text, "Invalid data type for 'InstallVer'.");
+  ui::Answer(box, "OK");
+  HWND main = ui::WaitWindow(app_->Id(), kCaption);
+  ExpectToolsEnabled(main, true);
 }
 
 TEST_F(MainWindowTest, EscExitAndCloseBoxEndTheProgram) {
