@@ -162,6 +162,15 @@ HWND FindShown(DWORD pid, const std::vector<std::string>& prefixes) {
   return search.found;
 }
 
+// What the program shows instead, for the message of a failed wait: most
+// often an error box about the installation.
+std::string ShownInstead(DWORD pid) {
+  if (const auto box = ui::FindMessageBox(pid)) return "; the program shows \"" + box->caption + "\": " + box->text;
+  std::string windows;
+  for (HWND window : ui::TopWindows(pid)) windows += (windows.empty() ? "; it shows " : ", ") + ui::Describe(window);
+  return windows;
+}
+
 // Polls every millisecond or so: finer than anything measured here, and
 // coarse enough to leave the processor to the program under test.
 template <typename Done>
@@ -169,7 +178,7 @@ void Poll(const Child& child, Done done, const std::string& what) {
   const double deadline = Now() + kTimeoutMs / 1000.0;
   while (!done()) {
     if (child.Exited()) throw std::runtime_error("the program ended while waiting for " + what);
-    if (Now() > deadline) throw std::runtime_error("timed out waiting for " + what);
+    if (Now() > deadline) throw std::runtime_error("timed out waiting for " + what + ShownInstead(child.Id()));
     Sleep(1);
   }
 }
