@@ -96,6 +96,9 @@ void TFProfileManager::FormCreate() { RefreshProfiles(); }
 void TFProfileManager::RefreshProfiles() {
   HWND list = Item(IDC_lbSupport);
   {
+    // Under Wine every message through a SetWindowSubclass hook costs several
+    // server round trips; the key hook is off while thousands of entries go in.
+    RemoveWindowSubclass(list, ListKeyProc, kListSubclassId);
     RedrawOff quiet(list);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     FProfiles = ProfileStore::Enumerate(FMain->InstallDir());
@@ -112,6 +115,7 @@ void TFProfileManager::RefreshProfiles() {
       }
     }
   }
+  SetWindowSubclass(list, ListKeyProc, kListSubclassId, 0);
   SendMessageA(list, LB_SETCURSEL, 0, 0);
 }
 
