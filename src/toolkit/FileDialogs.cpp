@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "toolkit/SystemLibrary.h"
+
 bool OpenFileDialog(HWND owner, const std::string& filter, DWORD flags, std::string& path) {
   // The dialog wants the pairs separated and ended by NULs.
   std::string filterList = filter;
@@ -20,7 +22,8 @@ bool OpenFileDialog(HWND owner, const std::string& filter, DWORD flags, std::str
   ofn.lpstrFile = file.data();
   ofn.nMaxFile = static_cast<DWORD>(file.size());
   ofn.Flags = flags | OFN_EXPLORER;
-  if (!GetOpenFileNameA(&ofn)) return false;
+  static const auto getOpenFileName = SystemProc<decltype(GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+  if (!getOpenFileName(&ofn)) return false;
   path = file.data();
   return true;
 }

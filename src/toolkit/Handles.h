@@ -1,6 +1,5 @@
 #pragma once
 #include <windows.h>
-#include <shlobj.h>
 
 #include <utility>
 
@@ -60,11 +59,6 @@ struct GdiObjectTraits {
   static Type Invalid() { return nullptr; }
   static void Close(Type h) { DeleteObject(h); }
 };
-struct PidlTraits {
-  using Type = PIDLIST_ABSOLUTE;
-  static Type Invalid() { return nullptr; }
-  static void Close(Type h) { CoTaskMemFree(h); }
-};
 struct MenuTraits {
   using Type = HMENU;
   static Type Invalid() { return nullptr; }
@@ -76,7 +70,6 @@ using FindHandle = UniqueHandle<FindHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
-using Pidl = UniqueHandle<PidlTraits>;
 using MenuHandle = UniqueHandle<MenuTraits>;
 
 // Selects an object into a device context and puts the old one back.

@@ -12,6 +12,7 @@
 #include "forms/PictureDialog.rh"
 #include "toolkit/Picture.h"
 #include "toolkit/PictureBox.h"
+#include "toolkit/SystemLibrary.h"
 
 namespace {
 
@@ -81,7 +82,8 @@ void FollowRightEdge(HWND pane) {
 void KeepOnScreen(HWND dialog) {
   RECT window;
   GetWindowRect(dialog, &window);
-  MONITORINFO monitor{sizeof monitor};
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
   if (!GetMonitorInfoA(MonitorFromWindow(dialog, MONITOR_DEFAULTTONEAREST), &monitor)) return;
   const RECT& area = monitor.rcWork;
   const int left = std::max(area.left, std::min(window.left, area.right - (window.right - window.left)));
@@ -137,7 +139,8 @@ bool OpenPictureDialog(HWND owner, std::string& path) {
     ofn.lpfnHook = PreviewHook;
     ofn.lpTemplateName = MAKEINTRESOURCEA(IDD_PICTUREDIALOG);
   }
-  if (!GetOpenFileNameA(&ofn)) return false;
+  static const auto getOpenFileName = SystemProc<decltype(GetOpenFileNameA)>("comdlg32.dll", "GetOpenFileNameA");
+  if (!getOpenFileName(&ofn)) return false;
   path = file.data();
   return true;
 }

@@ -2,11 +2,14 @@
 
 #include <shellapi.h>
 
+#include "toolkit/SystemLibrary.h"
+
 bool ShellOpen(HWND owner, const std::string& file, const std::string* parameters,
                const std::string* directory, int show) {
+  static const auto shellExecute = SystemProc<decltype(ShellExecuteA)>("shell32.dll", "ShellExecuteA");
   const auto result = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(owner, "open", file.c_str(), parameters ? parameters->c_str() : nullptr,
-                    directory ? directory->c_str() : nullptr, show));
+      shellExecute(owner, "open", file.c_str(), parameters ? parameters->c_str() : nullptr,
+                   directory ? directory->c_str() : nullptr, show));
   return result > 32;
 }
 

@@ -1,6 +1,11 @@
 // The main window and the installation record, driven from outside.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstddef>
+#include <cstring>
+
 #include "Driver.h"
 
 namespace {
@@ -11,6 +16,44 @@ const char kNonDefault[] = "Non default installation. Cannot read version.";
 const char kReason[] = "Wrong or none directory in registry. Please reinstall Cantivox!";
 const char* const kNeedInstallation[] = {"Profile manager", "Configuration", "Maintenance",
                                          "Run Cantivox with special params", "Run Cantivox"};
+
+// The names of the libraries a program imports, upper case, read from its
+// file: the import directory's entries name each library by its address in
+// the loaded image, which the section table turns into a file offset.
+std::vector<std::string> ImportedLibraries(const std::string& exe) {
+  const std::string image = ui::ReadFileBytes(exe);
+  auto at = [&](size_t offset, size_t size) {
+    if (offset > image.size() || size > image.size() - offset) throw std::runtime_error("truncated image");
+    return image.data() + offset;
+  };
+  IMAGE_DOS_HEADER dos;
+  std::memcpy(&dos, at(0, sizeof dos), sizeof dos);
+  IMAGE_NT_HEADERS32 nt;
+  std::memcpy(&nt, at(dos.e_lfanew, sizeof nt), sizeof nt);
+  const size_t sectionsAt = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
+                            nt.FileHeader.SizeOfOptionalHeader;
+  auto fileOffset = [&](DWORD rva) -> size_t {
+    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+      IMAGE_SECTION_HEADER section;
+      std::memcpy(&section, at(sectionsAt + i * sizeof section, sizeof section), sizeof section);
+      if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.SizeOfRawData)
+        return rva - section.VirtualAddress + section.PointerToRawData;
+    }
+    throw std::runtime_error("address outside the sections");
+  };
+  std::vector<std::string> names;
+  const DWORD importsAt = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+  for (size_t entry = fileOffset(importsAt);; entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+    IMAGE_IMPORT_DESCRIPTOR import;
+    std::memcpy(&import, at(entry, sizeof import), sizeof import);
+    if (import.Name == 0) break;
+    const size_t nameAt = fileOffset(import.Name);
+    std::string name(at(nameAt, 1), strnlen(at(nameAt, 1), image.size() - nameAt));
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::toupper(c); });
+    names.push_back(name);
+  }
+  return names;
+}
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -209,6 +252,15 @@ TEST_F(MainWindowTest, RunCantivoxStartsTheGameInItsDirectory) {
     EXPECT_EQ(record.params, "");
     EXPECT_EQ(record.cwd, dir);
   }
+}
+
+// The file dialogs, the folder dialog and the shell are loaded when first
+// used: imported, their libraries would be loaded at every start.
+TEST(StartUpTest, DialogAndShellLibrariesAreNotImported) {
+  const std::vector<std::string> imports = ImportedLibraries(ui::ToolsExe());
+  EXPECT_NE(std::find(imports.begin(), imports.end(), "USER32.DLL"), imports.end()) << "the reading is wrong";
+  for (const char* library : {"COMDLG32.DLL", "SHELL32.DLL", "OLE32.DLL"})
+    EXPECT_EQ(std::find(imports.begin(), imports.end(), library), imports.end()) << library;
 }
 
 }  // namespace
