@@ -67,6 +67,13 @@ std::string UnixPath(const std::string& path) {
   return result;
 }
 
+// Whether the listing of its folder shows `path`.
+bool InListing(const std::string& path) {
+  const size_t cut = path.rfind('\\');
+  const Names names = Listing(path.substr(0, cut));
+  return std::find(names.begin(), names.end(), path.substr(cut + 1)) != names.end();
+}
+
 // Wine starts a Unix program given by its Z: path like any other.
 bool RunUnix(const char* program, const std::string& arguments) {
   std::string command = std::string("x ") + arguments;
@@ -90,8 +97,11 @@ bool MakeDirectoryLink(const std::string& link, const std::string& target) {
                                SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
   }
   RunUnix("Z:\\bin\\ln", "-s \"" + UnixPath(target) + "\" \"" + UnixPath(link) + "\"");
-  return (Attributes(link) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
-         (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
+  // For a moment after a Unix program made it, Wine may find the link by
+  // its name and yet leave it out of its folder's listing.
+  for (int waited = 0; !InListing(link) && waited < 5000; waited += 10) Sleep(10);
+  return InListing(link) && (Attributes(link) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+                                (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // Removes a link the walk may have left, never what it leads to.
@@ -168,6 +178,38 @@ TEST_F(DirectoryClearTest, EmptyOrMissingDirectoryIsCompleteAndChangesNothing) {
     EXPECT_EQ(Listing(root_), (Names{"Temp", "file"}));
     EXPECT_EQ(Attributes(dir_), dirBefore);
   }
+}
+
+// Enough files that several threads share the deleting; each held file
+// among them is counted once, and the directories that hold them stay.
+TEST_F(DirectoryClearTest, ManyFilesGoTogetherAndEachHeldOneIsCounted) {
+  Names expected;
+  std::vector<HANDLE> held;
+  for (int d = 0; d < 3; ++d) {
+    const std::string dir = "d" + std::to_string(d);
+    MakeDir(Path(dir));
+    for (int f = 0; f < 200; ++f) {
+      const std::string file = dir + "\\f" + std::to_string(f);
+      MakeFile(Path(file), f % 10 == 3 ? FILE_ATTRIBUTE_READONLY : 0);
+      if (d == 0 || f % 50 != 3) continue;
+      held.push_back(CreateFileA(Path(file).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, 0, nullptr));
+      ASSERT_NE(held.back(), INVALID_HANDLE_VALUE);
+      expected.push_back(file);
+    }
+    if (d != 0) expected.push_back(dir);
+  }
+  std::sort(expected.begin(), expected.end());
+
+  const ClearOutcome outcome = ClearDirectoryTree(dir_);
+  for (HANDLE file : held) CloseHandle(file);
+
+  EXPECT_EQ(Listing(dir_), expected);
+  EXPECT_EQ(outcome.remaining, 2 * 4 + 2);
+  for (const std::string& name : expected)
+    if (name.find('f') != std::string::npos)
+      EXPECT_EQ(Attributes(Path(name)), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE) << name << " as it was";
+  EXPECT_FALSE(outcome.Complete());
 }
 
 TEST_F(DirectoryClearTest, HeldFilesStayWithTheDirectoriesAboveThem) {
