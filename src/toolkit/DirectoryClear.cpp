@@ -151,8 +151,11 @@ DWORD WINAPI DeleteFromBatch(void* param) {
 // started leaves its share to the others.
 int DeleteFiles(const std::vector<ListedEntry>& files) {
   Batch batch{files};
-  std::vector<HANDLE> helpers;
   const int wanted = files.size() < 64 ? 1 : DeleterCount();
+  // Room for every helper first: once one runs, nothing here may throw and
+  // leave it working on a batch that is gone.
+  std::vector<HANDLE> helpers;
+  helpers.reserve(wanted);
   for (int i = 1; i < wanted; ++i)
     if (HANDLE thread = CreateThread(nullptr, 0, DeleteFromBatch, &batch, 0, nullptr))
       helpers.push_back(thread);
