@@ -4,6 +4,7 @@
 #include <string>
 
 #include "Driver.h"
+#include "ToolWindows.h"
 
 namespace {
 
@@ -31,30 +32,7 @@ const char kForeignConfig[] =
     "UpdateChannel=2\r\n"
     "Proxy=none";
 
-// The window's controls, found as a user sees them.
-struct Window {
-  HWND dialog;
-  HWND width, height, songsDir;
-  HWND monitor1, monitor2, fullOn, fullOff, stable, experimental, developer;
-
-  explicit Window(HWND dlg) : dialog(dlg) {
-    width = ui::FindRightOf(ui::Find(dlg, "W:", "Static"), "Edit");
-    height = ui::FindRightOf(ui::Find(dlg, "H:", "Static"), "Edit");
-    // The third label: after "W:" and "H:" comes the songs directory.
-    songsDir = ui::FindNth(dlg, "Static", 2);
-    const HWND screens = ui::Find(dlg, "Screens", "Button");
-    monitor1 = ui::FindInGroup(screens, "1", "Button");
-    monitor2 = ui::FindInGroup(screens, "2", "Button");
-    const HWND full = ui::Find(dlg, "Fullscreen", "Button");
-    fullOn = ui::FindInGroup(full, "On", "Button");
-    fullOff = ui::FindInGroup(full, "Off", "Button");
-    const HWND channel = ui::Find(dlg, "Update channel", "Button");
-    stable = ui::FindInGroup(channel, "Stable", "Button");
-    experimental = ui::FindInGroup(channel, "Experimental", "Button");
-    developer = ui::FindInGroup(channel, "Developer", "Button");
-  }
-  HWND Button(const char* caption) const { return ui::Find(dialog, caption, "Button"); }
-};
+using Window = ui::ConfigureWindow;
 
 class ConfigureTest : public ::testing::Test {
  protected:

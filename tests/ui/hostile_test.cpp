@@ -17,6 +17,7 @@
 
 #include "../win/WineUnix.h"
 #include "Driver.h"
+#include "ToolWindows.h"
 #include "core/IniText.h"
 #include "core/Utf16Text.h"
 
@@ -99,52 +100,11 @@ std::string AfterWrites(const std::string& original, const std::vector<KeyWrite>
 
 // ---- The program and its windows ---------------------------------------------
 
-struct ConfigureWindow {
-  HWND dialog, width, height, songsDir, monitor1, monitor2, fullOn, fullOff, stable, experimental, developer;
-  explicit ConfigureWindow(HWND dlg) : dialog(dlg) {
-    width = ui::FindRightOf(ui::Find(dlg, "W:", "Static"), "Edit");
-    height = ui::FindRightOf(ui::Find(dlg, "H:", "Static"), "Edit");
-    songsDir = ui::FindNth(dlg, "Static", 2);
-    const HWND screens = ui::Find(dlg, "Screens", "Button");
-    monitor1 = ui::FindInGroup(screens, "1", "Button");
-    monitor2 = ui::FindInGroup(screens, "2", "Button");
-    const HWND full = ui::Find(dlg, "Fullscreen", "Button");
-    fullOn = ui::FindInGroup(full, "On", "Button");
-    fullOff = ui::FindInGroup(full, "Off", "Button");
-    const HWND channel = ui::Find(dlg, "Update channel", "Button");
-    stable = ui::FindInGroup(channel, "Stable", "Button");
-    experimental = ui::FindInGroup(channel, "Experimental", "Button");
-    developer = ui::FindInGroup(channel, "Developer", "Button");
-  }
-  HWND Button(const char* caption) const { return ui::Find(dialog, caption, "Button"); }
-  int Monitor() const { return ui::Checked(monitor1) ? 1 : ui::Checked(monitor2) ? 2 : 0; }
-  int Channel() const {
-    return ui::Checked(stable) ? 0 : ui::Checked(experimental) ? 1 : ui::Checked(developer) ? 2 : -1;
-  }
-};
+using ui::ConfigureWindow;
 
-struct ManagerWindow {
-  HWND dialog, list;
-  explicit ManagerWindow(HWND d) : dialog(d), list(ui::FindNth(d, "ListBox", 0)) {}
-  HWND Button(const char* caption) const { return ui::Find(dialog, caption, "Button"); }
-  Strings Items() const { return ui::ListItems(list); }
-  int IndexOf(const std::string& name) const {
-    const Strings items = Items();
-    const auto at = std::find(items.begin(), items.end(), name);
-    if (at == items.end()) throw ui::DriverError("no list entry " + name);
-    return static_cast<int>(at - items.begin());
-  }
-};
+using ManagerWindow = ui::ProfileManagerWindow;
 
-struct EditorWindow {
-  HWND dialog, name, login, locked;
-  explicit EditorWindow(HWND d)
-      : dialog(d),
-        name(ui::FindRightOf(ui::Find(d, "Name:", "Static"), "Edit")),
-        login(ui::FindRightOf(ui::Find(d, "Login:", "Static"), "Edit")),
-        locked(ui::Find(d, "Locked", "Button")) {}
-  HWND Button(const char* caption) const { return ui::Find(dialog, caption, "Button"); }
-};
+using EditorWindow = ui::ProfileEditorWindow;
 
 class HostileTest : public ::testing::Test {
  protected:

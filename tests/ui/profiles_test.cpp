@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "Driver.h"
+#include "ToolWindows.h"
 
 namespace {
 
@@ -48,28 +49,10 @@ std::string Hex(COLORREF c) {
   return text;
 }
 
-struct Manager {
-  HWND dialog, list;
-  explicit Manager(HWND d) : dialog(d), list(ui::FindNth(d, "ListBox", 0)) {}
-  HWND Button(const char* caption) const { return ui::Find(dialog, caption, "Button"); }
-  Strings Items() const { return ui::ListItems(list); }
-  int IndexOf(const std::string& name) const {
-    const Strings items = Items();
-    const auto at = std::find(items.begin(), items.end(), name);
-    if (at == items.end()) throw ui::DriverError("no list entry " + name);
-    return static_cast<int>(at - items.begin());
-  }
-};
+using Manager = ui::ProfileManagerWindow;
 
-struct Editor {
-  HWND dialog, name, login, locked, avatar;
-  explicit Editor(HWND d)
-      : dialog(d),
-        name(ui::FindRightOf(ui::Find(d, "Name:", "Static"), "Edit")),
-        login(ui::FindRightOf(ui::Find(d, "Login:", "Static"), "Edit")),
-        locked(ui::Find(d, "Locked", "Button")),
-        avatar(ui::FindNth(d, "CvPictureBox", 0)) {}
-  HWND Button(const char* caption) const { return ui::Find(dialog, caption, "Button"); }
+struct Editor : ui::ProfileEditorWindow {
+  using ProfileEditorWindow::ProfileEditorWindow;
   // Pixels of the 100 x 100 picture area, from its top left corner.
   COLORREF Pixel(int x, int y) const { return ScreenPixel(avatar, x, y); }
   // The screen shows the picture once the box has painted: wait for it.
