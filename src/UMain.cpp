@@ -11,6 +11,7 @@
 #include "forms/UMain.rh"
 #include "forms/app.rh"
 #include "toolkit/Application.h"
+#include "toolkit/ButtonLabel.h"
 #include "toolkit/FileDialogs.h"
 #include "toolkit/FileVersion.h"
 #include "toolkit/Picture.h"
@@ -126,6 +127,26 @@ bool TFMain::OnCommand(int id, int code, HWND) {
     case IDC_bRun: bRunClick(); return true;
     case IDC_bAbout: bAboutClick(); return true;
     case IDC_bExit: bExitClick(); return true;
+  }
+  return false;
+}
+
+// The tool buttons wrap their captions; they draw them themselves (see
+// ButtonLabel.h).
+bool TFMain::OnMessage(UINT msg, WPARAM, LPARAM lParam, INT_PTR& result) {
+  if (msg != WM_NOTIFY) return false;
+  const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+  if (header.code != NM_CUSTOMDRAW) return false;
+  switch (header.idFrom) {
+    case IDC_bProfileManager:
+    case IDC_bConfig:
+    case IDC_bMaintenance:
+    case IDC_bRunSpecial:
+    case IDC_bRun:
+    case IDC_bAbout:
+    case IDC_bExit:
+      result = DrawWrappedButtonLabel(*reinterpret_cast<const NMCUSTOMDRAW*>(lParam));
+      return true;
   }
   return false;
 }

@@ -26,6 +26,7 @@ class TFMain : public Form {
  protected:
   bool OnInit() override;
   bool OnCommand(int id, int code, HWND control) override;
+  bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
   void OnClose() override;
 
  private:

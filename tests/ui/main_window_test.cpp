@@ -55,6 +55,26 @@ std::vector<std::string> ImportedLibraries(const std::string& exe) {
   return names;
 }
 
+// Rows of the screen inside `window` (client coordinates, top included,
+// bottom not) that hold text: pixels much darker than a button face.
+std::vector<int> RowsWithText(HWND window, int left, int top, int right, int bottom) {
+  std::vector<int> rows;
+  HDC screen = GetDC(nullptr);
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
+      POINT at{x, y};
+      ClientToScreen(window, &at);
+      const COLORREF colour = GetPixel(screen, at.x, at.y);
+      if (GetRValue(colour) + GetGValue(colour) + GetBValue(colour) < 3 * 100) {
+        rows.push_back(y);
+        break;
+      }
+    }
+  }
+  ReleaseDC(nullptr, screen);
+  return rows;
+}
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { ui::DeleteRegistryKey(); }
@@ -261,6 +281,24 @@ TEST(StartUpTest, DialogAndShellLibrariesAreNotImported) {
   EXPECT_NE(std::find(imports.begin(), imports.end(), "USER32.DLL"), imports.end()) << "the reading is wrong";
   for (const char* library : {"COMDLG32.DLL", "SHELL32.DLL", "OLE32.DLL"})
     EXPECT_EQ(std::find(imports.begin(), imports.end(), library), imports.end()) << library;
+}
+
+// The longest caption wraps to three lines in its button and stays clear of
+// the button's edges.
+TEST_F(MainWindowTest, WrappedToolCaptionFitsItsButton) {
+  ui::TempDir game;
+  ui::InstallGame(game.Path());
+  HWND main = Open(ui::InstallTools(game.Path()));
+  const HWND button = ui::Find(main, "Run Cantivox with special params", "Button");
+  RECT client;
+  GetClientRect(button, &client);
+  std::vector<int> rows;
+  ui::PollFor([&] { return !(rows = RowsWithText(button, 4, 0, client.right - 4, client.bottom)).empty(); }, 3000);
+  ASSERT_FALSE(rows.empty()) << "the caption is not drawn";
+  EXPECT_GE(rows.front(), 4) << "the first line touches the top edge";
+  EXPECT_LE(rows.back(), client.bottom - 6) << "the last line touches the bottom edge";
+  // Three lines of the dialog font: 13 pixels each under Wine.
+  EXPECT_LE(rows.back() - rows.front(), 3 * 13 + 3) << "more than three lines";
 }
 
 }  // namespace
