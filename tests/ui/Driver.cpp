@@ -904,6 +904,17 @@ std::optional<MsgBox> FindMessageBox(DWORD pid) {
   return std::nullopt;
 }
 
+std::optional<MsgBox> MessageBoxWithin(DWORD pid, int timeoutMs) {
+  std::optional<MsgBox> box;
+  PollFor(
+      [&] {
+        box = FindMessageBox(pid);
+        return box.has_value();
+      },
+      timeoutMs);
+  return box;
+}
+
 MsgBox WaitMessageBox(DWORD pid, int timeoutMs) {
   const ProcessWatch watch(pid);
   std::optional<MsgBox> box;

@@ -172,6 +172,9 @@ void PrintTo(const MsgBox& box, std::ostream* out);
 // text and push buttons only, like MessageBox and the program's own question.
 std::optional<MsgBox> FindMessageBox(DWORD pid);
 MsgBox WaitMessageBox(DWORD pid, int timeoutMs = kTimeout);
+// The first message box the process shows within the time, if any: for
+// checking that none comes.
+std::optional<MsgBox> MessageBoxWithin(DWORD pid, int timeoutMs);
 // Clicks the button so captioned and waits until the box has gone.
 void Answer(const MsgBox& box, const std::string& button, int timeoutMs = kTimeout);
 

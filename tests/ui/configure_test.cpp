@@ -62,13 +62,7 @@ class ConfigureTest : public ::testing::Test {
     ui::SaveScreenshot(top, "configure-" + test + "-" + std::to_string(++shots_));
   }
   void ExpectNoMessageBox() {
-    std::optional<ui::MsgBox> box;
-    ui::PollFor(
-        [&] {
-          box = ui::FindMessageBox(app_->Id());
-          return box.has_value();
-        },
-        300);
+    const std::optional<ui::MsgBox> box = ui::MessageBoxWithin(app_->Id(), 300);
     EXPECT_FALSE(box.has_value()) << "a box says: " << box->text;
   }
   // Answers the plain box that a resolution check shows.

@@ -101,9 +101,7 @@ std::string AfterWrites(const std::string& original, const std::vector<KeyWrite>
 // ---- The program and its windows ---------------------------------------------
 
 using ui::ConfigureWindow;
-
 using ManagerWindow = ui::ProfileManagerWindow;
-
 using EditorWindow = ui::ProfileEditorWindow;
 
 class HostileTest : public ::testing::Test {
@@ -147,13 +145,7 @@ class HostileTest : public ::testing::Test {
   }
   void Acknowledge(const std::string& text, ui::Icon icon) { ui::Answer(ExpectBox(text, icon), "OK"); }
   void ExpectNoMessageBox() {
-    std::optional<ui::MsgBox> box;
-    ui::PollFor(
-        [&] {
-          box = ui::FindMessageBox(Pid());
-          return box.has_value();
-        },
-        200);
+    const std::optional<ui::MsgBox> box = ui::MessageBoxWithin(Pid(), 200);
     EXPECT_FALSE(box.has_value()) << "a box says: " << box->text;
   }
 

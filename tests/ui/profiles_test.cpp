@@ -165,13 +165,7 @@ class ProfilesTest : public ::testing::Test {
     ui::Answer(ExpectBox(kTitle, text, ui::Icon::Error, {"OK"}), "OK");
   }
   void ExpectNoMessageBox() {
-    std::optional<ui::MsgBox> box;
-    ui::PollFor(
-        [&] {
-          box = ui::FindMessageBox(Pid());
-          return box.has_value();
-        },
-        300);
+    const std::optional<ui::MsgBox> box = ui::MessageBoxWithin(Pid(), 300);
     EXPECT_FALSE(box.has_value()) << "a box says: " << box->text;
   }
   // Chooses a picture in the open-picture dialog by typing its path into
