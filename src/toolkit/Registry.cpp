@@ -14,10 +14,10 @@ Registry::Registry(HKEY root, Opener opener) : root_(root), opener_(std::move(op
 bool Registry::OpenKey(const std::string& path) {
   CloseKey();
   HKEY key = nullptr;
-  LONG status = opener_(root_, path.c_str(), KEY_ALL_ACCESS, &key);
+  LONG status = opener_(root_, path.c_str(), KEY_ALL_ACCESS | kView, &key);
   readOnly_ = false;
   if (status == ERROR_ACCESS_DENIED) {
-    status = opener_(root_, path.c_str(), KEY_READ, &key);
+    status = opener_(root_, path.c_str(), KEY_READ | kView, &key);
     readOnly_ = true;
   }
   if (status != ERROR_SUCCESS) {

@@ -23,6 +23,10 @@ class Registry {
   // True when the key was opened for reading only.
   bool ReadOnly() const { return readOnly_; }
 
+  // Keys are opened in the 32-bit view, where the game's 32-bit installer
+  // writes its record: a 64-bit build of the tool sees the same record.
+  static constexpr REGSAM kView = KEY_WOW64_32KEY;
+
   bool ValueExists(const std::string& name) const;
   // A REG_SZ or REG_EXPAND_SZ value, unexpanded. Any other type throws
   // "Invalid data type for '<name>'".

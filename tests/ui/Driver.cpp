@@ -1032,10 +1032,14 @@ std::string SaveScreenshot(HWND top, const std::string& name) {
 
 // ---- Registry ----------------------------------------------------------------
 
+// The game's 32-bit installer writes its record in the 32-bit view; the tool
+// reads it there whatever its own build, and so does the driver.
+constexpr REGSAM kView = KEY_WOW64_32KEY;
+
 void SetRegistryValue(const std::string& name, DWORD type, const std::string& bytes,
                       const std::string& key) {
   RegKey k;
-  LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+  LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | kView, nullptr,
                             k.out(), nullptr);
   if (rc == ERROR_SUCCESS)
     rc = RegSetValueExA(k.get(), name.c_str(), 0, type,
@@ -1056,21 +1060,25 @@ void SetRegistryDword(const std::string& name, DWORD value, const std::string& k
 
 void DeleteRegistryValue(const std::string& name, const std::string& key) {
   RegKey k;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE, k.out()) == ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE | kView, k.out()) == ERROR_SUCCESS)
     RegDeleteValueA(k.get(), name.c_str());
 }
 
 void DeleteRegistryKey(const std::string& key) {
-  RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
-  RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+  {
+    RegKey tree;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS | kView, tree.out()) == ERROR_SUCCESS)
+      RegDeleteTreeA(tree.get(), nullptr);
+  }
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), kView, 0);
   RegKey k;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, k.out()) == ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | kView, k.out()) == ERROR_SUCCESS)
     throw DriverError("cannot delete HKLM\\" + key);
 }
 
 std::optional<std::string> ReadRegistryString(const std::string& name, const std::string& key) {
   RegKey k;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, k.out()) != ERROR_SUCCESS)
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | kView, k.out()) != ERROR_SUCCESS)
     return std::nullopt;
   DWORD type = 0, size = 0;
   if (RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||

@@ -98,14 +98,41 @@ TEST_F(RegistryTest, RefusedFullAccessFallsBackToReading) {
   std::vector<REGSAM> asked;
   Registry registry(HKEY_CURRENT_USER, [&](HKEY root, const char* path, REGSAM access, HKEY* key) -> LONG {
     asked.push_back(access);
-    if (access == KEY_ALL_ACCESS) return ERROR_ACCESS_DENIED;
+    if ((access & ~KEY_WOW64_32KEY) == KEY_ALL_ACCESS) return ERROR_ACCESS_DENIED;
     return RegOpenKeyExA(root, path, 0, access, key);
   });
   ASSERT_TRUE(registry.OpenKey(kTestKey));
-  EXPECT_EQ(asked, (std::vector<REGSAM>{KEY_ALL_ACCESS, KEY_READ}));
+  EXPECT_EQ(asked, (std::vector<REGSAM>{KEY_ALL_ACCESS | KEY_WOW64_32KEY, KEY_READ | KEY_WOW64_32KEY}));
   EXPECT_TRUE(registry.ReadOnly());
   EXPECT_EQ(registry.ReadString("InstallDir"), "C:\\Games");
   EXPECT_EQ(ErrorOf([&] { registry.WriteString("InstallDir", "D:\\x"); }), "Failed to set data for 'InstallDir'");
+}
+
+// The game's 32-bit installer writes its record in the 32-bit view of the
+// machine registry. A 64-bit build must read and write that record, not an
+// empty key of its own view; in a 32-bit build both views are one.
+TEST(RegistryViewTest, MachineRecordIsTheOneIn32BitView) {
+  const char key[] = "SOFTWARE\\CantivoxToolsViewTest";
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY, 0);
+  HKEY view32 = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr,
+                            &view32, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(view32, "InstallDir", 0, REG_SZ, reinterpret_cast<const BYTE*>("C:\\Game32"), 11);
+  {
+    Registry registry(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(registry.OpenKey(key));
+    EXPECT_EQ(registry.ReadString("InstallDir"), "C:\\Game32");
+    registry.WriteString("InstallVer", "1.1");
+  }
+  char text[16] = {};
+  DWORD size = sizeof text;
+  EXPECT_EQ(RegQueryValueExA(view32, "InstallVer", nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size),
+            ERROR_SUCCESS);
+  EXPECT_STREQ(text, "1.1");
+  RegCloseKey(view32);
+  RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key, KEY_WOW64_32KEY, 0);
 }
 
 TEST(FileVersionTest, FourNumbersWithoutPadding) {
