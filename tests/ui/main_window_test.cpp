@@ -28,12 +28,27 @@ std::vector<std::string> ImportedLibraries(const std::string& exe) {
   };
   IMAGE_DOS_HEADER dos;
   std::memcpy(&dos, at(0, sizeof dos), sizeof dos);
-  IMAGE_NT_HEADERS32 nt;
-  std::memcpy(&nt, at(dos.e_lfanew, sizeof nt), sizeof nt);
-  const size_t sectionsAt = dos.e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
-                            nt.FileHeader.SizeOfOptionalHeader;
+  // The file header is the same in both formats; the optional header
+  // behind it, and the import directory in it, are laid out by its magic.
+  const size_t fileHeaderAt = dos.e_lfanew + sizeof(DWORD);
+  IMAGE_FILE_HEADER file;
+  std::memcpy(&file, at(fileHeaderAt, sizeof file), sizeof file);
+  const size_t optionalAt = fileHeaderAt + sizeof file;
+  WORD magic = 0;
+  std::memcpy(&magic, at(optionalAt, sizeof magic), sizeof magic);
+  IMAGE_DATA_DIRECTORY importDirectory;
+  if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
+    IMAGE_OPTIONAL_HEADER64 optional;
+    std::memcpy(&optional, at(optionalAt, sizeof optional), sizeof optional);
+    importDirectory = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  } else {
+    IMAGE_OPTIONAL_HEADER32 optional;
+    std::memcpy(&optional, at(optionalAt, sizeof optional), sizeof optional);
+    importDirectory = optional.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  }
+  const size_t sectionsAt = optionalAt + file.SizeOfOptionalHeader;
   auto fileOffset = [&](DWORD rva) -> size_t {
-    for (WORD i = 0; i < nt.FileHeader.NumberOfSections; ++i) {
+    for (WORD i = 0; i < file.NumberOfSections; ++i) {
       IMAGE_SECTION_HEADER section;
       std::memcpy(&section, at(sectionsAt + i * sizeof section, sizeof section), sizeof section);
       if (rva >= section.VirtualAddress && rva < section.VirtualAddress + section.SizeOfRawData)
@@ -42,7 +57,7 @@ std::vector<std::string> ImportedLibraries(const std::string& exe) {
     throw std::runtime_error("address outside the sections");
   };
   std::vector<std::string> names;
-  const DWORD importsAt = nt.OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+  const DWORD importsAt = importDirectory.VirtualAddress;
   for (size_t entry = fileOffset(importsAt);; entry += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
     IMAGE_IMPORT_DESCRIPTOR import;
     std::memcpy(&import, at(entry, sizeof import), sizeof import);

@@ -186,7 +186,10 @@ TEST_F(DirectoryClearTest, ManyFilesGoTogetherAndEachHeldOneIsCounted) {
   Names expected;
   std::vector<HANDLE> held;
   for (int d = 0; d < 3; ++d) {
-    const std::string dir = "d" + std::to_string(d);
+    // Appended rather than "d" + to_string(d): GCC 12 warns falsely
+    // (-Wrestrict) on the inlined insert of the 64-bit build.
+    std::string dir = "d";
+    dir += std::to_string(d);
     MakeDir(Path(dir));
     for (int f = 0; f < 200; ++f) {
       const std::string file = dir + "\\f" + std::to_string(f);
@@ -206,9 +209,10 @@ TEST_F(DirectoryClearTest, ManyFilesGoTogetherAndEachHeldOneIsCounted) {
 
   EXPECT_EQ(Listing(dir_), expected);
   EXPECT_EQ(outcome.remaining, 2 * 4 + 2);
-  for (const std::string& name : expected)
-    if (name.find('f') != std::string::npos)
-      EXPECT_EQ(Attributes(Path(name)), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE) << name << " as it was";
+  for (const std::string& name : expected) {
+    if (name.find('f') == std::string::npos) continue;
+    EXPECT_EQ(Attributes(Path(name)), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE) << name << " as it was";
+  }
   EXPECT_FALSE(outcome.Complete());
 }
 

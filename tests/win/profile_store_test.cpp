@@ -280,7 +280,7 @@ TEST_F(ProfileStoreTest, RemovedAvatarLosesKeyAndFile) {
 TEST_F(ProfileStoreTest, StoredAvatarNameOutsideTheFolderIsNeverDeleted) {
   WriteFileText(install_ + "\\victim.jpg", "not ours");
   WriteFileText(Profiles() + "\\victim.jpg", "not ours");
-  for (const std::string stored : {std::string("..\\victim.jpg"), std::string("..\\..\\victim.jpg"),
+  for (const std::string& stored : {std::string("..\\victim.jpg"), std::string("..\\..\\victim.jpg"),
                                    install_ + "\\victim.jpg", std::string("..")}) {
     SCOPED_TRACE(stored);
     MakeProfile("anna", "[profile]\r\nname=Anna\r\navatar=" + stored + "\r\n");
