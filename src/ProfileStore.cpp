@@ -6,6 +6,7 @@
 #include "core/Random.h"
 #include "core/Text.h"
 #include "toolkit/Error.h"
+#include "toolkit/FileRemoval.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Shell.h"
 
@@ -112,7 +113,7 @@ SaveOutcome Save(IniFile& ini, Values& values) {
     // not ours to delete.
     if (!values.avatarName.empty())
       if (const auto stored = StoredAvatarPath(ini.FileName(), values.avatarName))
-        (void)DeleteFileA(stored->c_str());
+        (void)RemoveOwnFile(*stored);
     return SaveOutcome::Saved;
   }
 
@@ -120,7 +121,7 @@ SaveOutcome Save(IniFile& ini, Values& values) {
   if (values.avatarPath == target) return SaveOutcome::Saved;
   // Copying a file onto itself fails (or, on some file systems, empties it);
   // the same file under another spelling is already in place.
-  if (SameFile(values.avatarPath, target) || CopyFileA(values.avatarPath.c_str(), target.c_str(), FALSE)) {
+  if (SameFile(values.avatarPath, target) || CopyOverOwnFile(values.avatarPath, target)) {
     values.avatarName = kAvatarFile;
     ini.WriteString(kSection, "avatar", kAvatarFile);
     return SaveOutcome::Saved;

@@ -5,6 +5,7 @@
 #include "forms/app.rh"
 #include "toolkit/Application.h"
 #include "toolkit/DirectoryClear.h"
+#include "toolkit/FileRemoval.h"
 #include "toolkit/Shell.h"
 
 TFMaintenance* FMaintenance = nullptr;
@@ -74,7 +75,7 @@ void TFMaintenance::DeleteCoversCache(const std::string& path) {
   // A deletion can succeed and still leave the file in place while another
   // program keeps it open with delete sharing; only a file that is gone
   // counts as deleted.
-  if (DeleteFileA(path.c_str()) && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+  if (RemoveOwnFile(path) && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
     Application::Message("Covers cache deleted!");
   else
     Application::Message("Covers cache could not be deleted. Close Cantivox and try again.");

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
 #include <optional>
 #include <vector>
 
 #include "core/Text.h"
+#include "toolkit/FileRemoval.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Shell.h"
 
@@ -72,25 +74,6 @@ bool IsDotEntry(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Puts back the attributes a failed deletion cleared.
-void RestoreAttributes(const std::string& path, DWORD attributes) {
-  constexpr DWORD kSettable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                              FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_OFFLINE |
-                              FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  SetFileAttributesA(path.c_str(), (attributes & kSettable) ? (attributes & kSettable) : FILE_ATTRIBUTE_NORMAL);
-}
-
-bool DeleteListedFile(const std::string& path, DWORD attributes) {
-  // A read-only file cannot be deleted before its attribute is cleared, so
-  // for such a file the first deletion would fail for certain; clear first.
-  // A file that stays (one the game holds open) keeps its attributes.
-  if (!(attributes & FILE_ATTRIBUTE_READONLY) && DeleteFileA(path.c_str())) return true;
-  if (!SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL)) return false;
-  if (DeleteFileA(path.c_str())) return true;
-  RestoreAttributes(path, attributes);
-  return false;
-}
-
 std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path, DWORD flags) {
   FileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -124,6 +107,19 @@ struct ListedEntry {
   DWORD attributes;
 };
 
+// A folder of the walk: its path and its kernel name, against which each of
+// its files is checked before it goes (see FileRemoval.h).
+struct Folder {
+  std::string path;
+  std::wstring finalName;
+};
+
+struct ListedFile {
+  const Folder* folder;
+  std::string name;
+  DWORD attributes;
+};
+
 // The threads that delete one batch of files, the calling one among them.
 // Under Wine every deletion is two round trips to the wineserver, and one
 // thread alone spends much of its time waiting for the answers; with several,
@@ -135,21 +131,23 @@ int DeleterCount() {
 }
 
 struct Batch {
-  const std::vector<ListedEntry>& files;
+  const std::vector<ListedFile>& files;
   std::atomic<size_t> next{0};
   std::atomic<int> failed{0};
 };
 
 DWORD WINAPI DeleteFromBatch(void* param) {
   auto& batch = *static_cast<Batch*>(param);
-  for (size_t i; (i = batch.next++) < batch.files.size();)
-    if (!DeleteListedFile(batch.files[i].path, batch.files[i].attributes)) ++batch.failed;
+  for (size_t i; (i = batch.next++) < batch.files.size();) {
+    const ListedFile& file = batch.files[i];
+    if (!RemoveOwnFile(file.folder->path, file.name, file.folder->finalName, file.attributes, true)) ++batch.failed;
+  }
   return 0;
 }
 
 // Deletes the files; returns how many stayed. A thread that cannot be
 // started leaves its share to the others.
-int DeleteFiles(const std::vector<ListedEntry>& files) {
+int DeleteFiles(const std::vector<ListedFile>& files) {
   Batch batch{files};
   const int wanted = files.size() < 64 ? 1 : DeleterCount();
   // Room for every helper first: once one runs, nothing here may throw and
@@ -191,6 +189,8 @@ class TreeClearing {
   static constexpr size_t kBatchSize = 8192;
 
   bool ListLevel(const std::string& base) {
+    const std::string path = base.substr(0, base.size() - 1);
+    const Folder& folder = folders_.emplace_back(Folder{path, FolderFinalName(path)});
     WIN32_FIND_DATAA entry;
     // The basic level skips the 8.3 names nobody reads here and the large
     // fetch asks for more entries per call: the documented ways to list
@@ -200,12 +200,12 @@ class TreeClearing {
     if (!listing) return false;
     do {
       if (IsDotEntry(entry.cFileName)) continue;
-      ListedEntry listed{base + entry.cFileName, entry.dwFileAttributes};
-      if (!(listed.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        files_.push_back(std::move(listed));
+      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        files_.push_back(ListedFile{&folder, entry.cFileName, entry.dwFileAttributes});
         if (files_.size() >= kBatchSize) Flush();
         continue;
       }
+      ListedEntry listed{base + entry.cFileName, entry.dwFileAttributes};
       // A link is never entered. A directory that cannot be listed fails
       // its own removal at the end and stays; its attributes are left as
       // they are.
@@ -220,7 +220,8 @@ class TreeClearing {
     files_.clear();
   }
 
-  std::vector<ListedEntry> files_;
+  std::deque<Folder> folders_;  // stays in place while files point to it
+  std::vector<ListedFile> files_;
   std::vector<ListedEntry> containers_;  // each after what was inside it
   int remaining_ = 0;
 };

@@ -71,6 +71,26 @@ inline void MakeDirectoryLink(const std::string& link, const std::string& target
           Quoted(UnixPath(link.substr(0, cut)) + "/" + link.substr(cut + 1)));
 }
 
+// A link at `link` to the file `target`, made from the Unix side as a
+// player would. Wine may find a new link by its name a moment before its
+// folder's listing shows it; this returns once the listing does.
+inline void MakeFileLink(const std::string& link, const std::string& target) {
+  const size_t cut = link.rfind('\\');
+  const std::string folder = link.substr(0, cut);
+  const std::string name = link.substr(cut + 1);
+  RunUnix("ln -s " + Quoted(UnixPath(target)) + " " + Quoted(UnixPath(folder) + "/" + name));
+  for (int waited = 0; waited < 5000; waited += 10) {
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA(link.c_str(), &entry);
+    if (find != INVALID_HANDLE_VALUE) {
+      FindClose(find);
+      return;
+    }
+    Sleep(10);
+  }
+  throw std::runtime_error("the link " + link + " does not show");
+}
+
 // Removes a file or a tree. Links in it go as links: Wine's own removal of
 // a linked folder acts on what it leads to.
 inline void RemoveTree(const std::string& path) {
