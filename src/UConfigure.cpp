@@ -5,7 +5,9 @@
 #include "forms/UConfigure.rh"
 #include "forms/app.rh"
 #include "toolkit/Application.h"
+#include "toolkit/FileRemoval.h"
 #include "toolkit/FolderDialog.h"
+#include "toolkit/Shell.h"
 
 TFConfigure* FConfigure = nullptr;
 
@@ -168,7 +170,14 @@ void TFConfigure::bResetSettingsClick() {
                                            "this window. Run Cantivox to recreate it."))
     return;
   FConfig.reset();
-  (void)DeleteFileA(ConfigPath().c_str());
+  // A file that stays (read-only, or held by the game) is reported, and the
+  // window stays open on it.
+  if (!RemoveOwnFile(ConfigPath()) || FileExists(ConfigPath())) {
+    FConfig = std::make_unique<IniFile>(ConfigPath());
+    Application::ErrorBox("config.ini could not be deleted: " + ConfigPath() +
+                          ". Close Cantivox, make sure the file is not read-only, and try again.");
+    return;
+  }
   Close(IDABORT);
 }
 

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "../win/WineUnix.h"
 #include "Driver.h"
 #include "ToolWindows.h"
 
@@ -395,6 +396,41 @@ TEST_F(ConfigureTest, AFailedSaveReportsTheFileAndKeepsTheWindowOpen) {
   ASSERT_TRUE(SetFileAttributesA(config_.c_str(), FILE_ATTRIBUTE_NORMAL));
   Save(w);
   EXPECT_NE(Config().find("Resolution = 640x600"), std::string::npos);
+}
+
+// A config.ini that stays is said to stay, and the window stays open on it;
+// a config.ini that is a link goes as a link, never taking the file it
+// leads to.
+TEST_F(ConfigureTest, ResetThatCannotDeleteSaysSoAndALinkGoesAlone) {
+  ui::WriteFileBytes(config_, kForeignConfig);
+  ASSERT_TRUE(SetFileAttributesA(config_.c_str(), FILE_ATTRIBUTE_READONLY));
+  Window w = Open();
+  ui::Click(w.Button("Reset all setting to default !"));
+  ui::Answer(ui::WaitMessageBox(app_->Id()), "Yes");
+  const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  Shoot(box.hwnd);
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_EQ(box.icon, ui::Icon::Error);
+  EXPECT_EQ(box.text, "config.ini could not be deleted: " + config_ +
+                          ". Close Cantivox, make sure the file is not read-only, and try again.");
+  ui::Answer(box, "OK");
+  EXPECT_TRUE(ui::Visible(w.dialog));
+  EXPECT_EQ(Config(), kForeignConfig);
+  // The window still works on the file once it may be written.
+  ASSERT_TRUE(SetFileAttributesA(config_.c_str(), FILE_ATTRIBUTE_NORMAL));
+  Save(w);
+
+  const ui::TempDir elsewhere;
+  const std::string players = elsewhere / "my config.ini";
+  ui::WriteFileBytes(players, kForeignConfig);
+  DeleteFileA(config_.c_str());
+  wineunix::MakeFileLink(config_, players);
+  w = Open();
+  ui::Click(w.Button("Reset all setting to default !"));
+  ui::Answer(ui::WaitMessageBox(app_->Id()), "Yes");
+  ui::WaitGone(w.dialog);
+  EXPECT_FALSE(ui::FileExists(config_));
+  EXPECT_EQ(ui::ReadFileBytes(players), kForeignConfig);
 }
 
 TEST_F(ConfigureTest, HostileFilesOpenWithDefaults) {

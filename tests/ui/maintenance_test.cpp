@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "../win/WineUnix.h"
 #include "Driver.h"
 
 namespace {
@@ -103,6 +104,26 @@ class MaintenanceTest : public ::testing::Test {
   HWND main_ = nullptr;
   std::vector<HANDLE> held_;
 };
+
+// Links in Temp and a covers.cache that is a link go as links: the files
+// they lead to, a player's own on another disk, keep every byte.
+TEST_F(MaintenanceTest, LinksGoAsLinksAndWhatTheyLeadToStays) {
+  const std::string replay = root_ / "replay.dat";
+  const std::string covers = root_ / "covers of my own.dat";
+  ui::WriteFileBytes(replay, "a replay");
+  ui::WriteFileBytes(covers, "covers");
+  MakeTemp();
+  wineunix::MakeFileLink(Temp() + "\\replay.dat", replay);
+  wineunix::MakeFileLink(Temp() + "\\songs\\replay.dat", replay);
+  wineunix::MakeFileLink(Cache(), covers);
+  HWND window = Open();
+  Check(window, {"Clear Temp directory", "Clear covers cache"});
+  ClearAndExpect(window, {kTempDone, kCacheDone});
+  EXPECT_TRUE(Entries(Temp()).empty());
+  EXPECT_FALSE(ui::FileExists(Cache()));
+  EXPECT_EQ(ui::ReadFileBytes(replay), "a replay");
+  EXPECT_EQ(ui::ReadFileBytes(covers), "covers");
+}
 
 TEST_F(MaintenanceTest, LayoutAndStartState) {
   HWND window = Open();
