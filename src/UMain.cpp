@@ -105,13 +105,17 @@ std::string TFMain::GetFileVersionText(const std::string& fileName) const {
   return ::GetFileVersionText(fileName);
 }
 
-void TFMain::LaunchGame(HWND owner, const std::string* parameters) const {
+bool TFMain::LaunchGame(HWND owner, const std::string* parameters) const {
   // The file is quoted; the working directory is not, because the shell
   // takes a quoted directory as no directory at all and the game would
   // start in the tool's own current directory.
   const std::string file = "\"" + FInstallDir + kGameExe + "\"";
   const std::string directory = FInstallDir;
-  ShellOpen(owner, file, parameters, &directory, SW_SHOWNORMAL);
+  if (ShellOpen(owner, file, parameters, &directory, SW_SHOWNORMAL)) return true;
+  // The game's file was removed, is held, or is no program.
+  Application::ErrorBox("Cantivox could not be started: " + FInstallDir + kGameExe +
+                        ". Check that the game is installed there, or reinstall Cantivox.");
+  return false;
 }
 
 ClearOutcome TFMain::ClearDirectory(const std::string& directory) const { return ClearDirectoryTree(directory); }
@@ -153,15 +157,17 @@ bool TFMain::OnMessage(UINT msg, WPARAM, LPARAM lParam, INT_PTR& result) {
 
 void TFMain::OnClose() { FormClose(); }
 
+// Exit, Esc and the close box all end the program here, with the window
+// destroyed while every member is still in place.
 void TFMain::FormClose() {
   FRegistry.reset();
-  DestroyWindow(Handle());
+  Destroy();
   Application::Terminate();
 }
 
-void TFMain::bExitClick() { Application::Terminate(); }
+void TFMain::bExitClick() { FormClose(); }
 
-void TFMain::bRunClick() { LaunchGame(Handle(), nullptr); }
+void TFMain::bRunClick() { (void)LaunchGame(Handle(), nullptr); }
 
 void TFMain::Button1Click() {
   if (!Application::ConfirmInformation("Application will restart after change directory. Continue ?")) return;
@@ -176,11 +182,15 @@ void TFMain::Button1Click() {
     return;
   }
   SetInstallDir(dir);
-  ShellOpen(Handle(), Application::ExeName(), nullptr, nullptr, SW_SHOWNORMAL);
-  Application::Terminate();
+  if (!ShellOpen(Handle(), Application::ExeName(), nullptr, nullptr, SW_SHOWNORMAL)) {
+    // Ending now would leave the user with no tool at all.
+    Application::ErrorBox("Cantivox Tools could not be started again: " + Application::ExeName() +
+                          ". The new directory is saved; start Cantivox Tools again yourself.");
+    return;
+  }
+  FormClose();
 }
 
-// The tool windows are added one by one; until then their buttons do nothing.
 void TFMain::bProfileManagerClick() { OpenTool(FProfileManager); }
 void TFMain::bConfigClick() { OpenTool(FConfigure); }
 void TFMain::bMaintenanceClick() { OpenTool(FMaintenance); }

@@ -18,8 +18,9 @@ class TFMain : public Form {
 
   std::string GetFileVersionText(const std::string& fileName) const;
   // Starts the game from the installation directory through the shell, on
-  // behalf of `owner`, without waiting for it.
-  void LaunchGame(HWND owner, const std::string* parameters) const;
+  // behalf of `owner`, without waiting for it. When the shell cannot start
+  // it, says so in the error box and returns false.
+  [[nodiscard]] bool LaunchGame(HWND owner, const std::string* parameters) const;
   // Empties a directory and keeps it; see ClearDirectoryTree.
   ClearOutcome ClearDirectory(const std::string& directory) const;
 

@@ -123,7 +123,7 @@ void TFRunSpecial::bRunClick() {
                                    ? "Cantivox will run with default parametrs!"
                                    : "Cantivox will run with this parametrs:\n\r" + parameters;
   if (!Application::ConfirmInformation(question)) return;
-  FMain->LaunchGame(Handle(), &parameters);
+  (void)FMain->LaunchGame(Handle(), &parameters);
 }
 
 void TFRunSpecial::bCancelClick() { Close(IDCANCEL); }

@@ -289,6 +289,58 @@ TEST_F(MainWindowTest, RunCantivoxStartsTheGameInItsDirectory) {
   }
 }
 
+// The game's file went away after start-up: the user is told, and the tool
+// goes on.
+TEST_F(MainWindowTest, AGameThatCannotBeStartedIsReported) {
+  ui::TempDir game;
+  ui::InstallGame(game.Path());
+  HWND main = Open(ui::InstallTools(game.Path()));
+  ASSERT_TRUE(DeleteFileA((game / "Cantivox.exe").c_str()));
+  ui::Click(ui::Find(main, "Run Cantivox", "Button"));
+  const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_EQ(box.icon, ui::Icon::Error);
+  EXPECT_EQ(box.text, "Cantivox could not be started: " + (game / "Cantivox.exe") +
+                          ". Check that the game is installed there, or reinstall Cantivox.");
+  ui::Answer(box, "OK");
+  EXPECT_TRUE(ui::Visible(main));
+}
+
+// When the tool cannot be started again after "Change directory", the one
+// running stays, says so, and shows the directory it saved.
+TEST_F(MainWindowTest, AFailedRestartKeepsTheToolRunning) {
+  ui::TempDir game;
+  ui::TempDir other;
+  ui::InstallGame(game.Path());
+  ui::InstallGame(other.Path());
+  ui::TempDir tools;
+  const std::string exe = ui::InstallTools(tools.Path());
+  ui::SetRegistryString("InstallDir", game.Path());
+  HWND main = Open(exe);
+  // The program's file moves away while it runs: the shell finds nothing to
+  // start under its name.
+  ASSERT_TRUE(MoveFileA(exe.c_str(), (tools / "moved.exe").c_str()));
+  // The button is hidden; its command still reaches the handler.
+  const HWND change = ui::Find(main, "Change directory", "Button");
+  PostMessageA(main, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(change), BN_CLICKED), reinterpret_cast<LPARAM>(change));
+  ui::Answer(ui::WaitMessageBox(app_->Id()), "Yes");
+  const HWND open = ui::WaitWindow(app_->Id(), "Open");
+  HWND field = ui::FindById(open, 0x47C);  // the file name combo box
+  if (ui::ClassOf(field) != "Edit") field = ui::FindNth(field, "Edit", 0);
+  ui::SetText(field, other / "Cantivox.exe");
+  ui::Click(ui::Find(open, "Open", "Button"));
+
+  const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_EQ(box.text, "Cantivox Tools could not be started again: " + exe +
+                          ". The new directory is saved; start Cantivox Tools again yourself.");
+  ui::Answer(box, "OK");
+  EXPECT_TRUE(ui::Visible(main));
+  EXPECT_EQ(Label(main, "Directory:"), other.Path());
+  EXPECT_EQ(ui::ReadRegistryString("InstallDir"), other.Path());
+  EXPECT_FALSE(app_->WaitExit(500));
+}
+
 // The file dialogs, the folder dialog and the shell are loaded when first
 // used: imported, their libraries would be loaded at every start.
 TEST(StartUpTest, DialogAndShellLibrariesAreNotImported) {
