@@ -29,6 +29,18 @@ LRESULT CALLBACK ListKeyProc(HWND list, UINT msg, WPARAM wParam, LPARAM lParam, 
   return DefSubclassProc(list, msg, wParam, lParam);
 }
 
+// Takes the list's key subclass off, and puts it back however refilling ends.
+class KeysOff {
+ public:
+  explicit KeysOff(HWND list) : list_(list) { RemoveWindowSubclass(list_, ListKeyProc, kListSubclassId); }
+  ~KeysOff() { SetWindowSubclass(list_, ListKeyProc, kListSubclassId, 0); }
+  KeysOff(const KeysOff&) = delete;
+  KeysOff& operator=(const KeysOff&) = delete;
+
+ private:
+  HWND list_;
+};
+
 // Turns the list's repainting off while it is refilled, and back on however
 // refilling ends.
 class RedrawOff {
@@ -98,7 +110,7 @@ void TFProfileManager::RefreshProfiles() {
   {
     // Under Wine every message through a SetWindowSubclass hook costs several
     // server round trips; the key hook is off while thousands of entries go in.
-    RemoveWindowSubclass(list, ListKeyProc, kListSubclassId);
+    KeysOff keysOff(list);
     RedrawOff quiet(list);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     FProfiles = ProfileStore::Enumerate(FMain->InstallDir());
@@ -115,7 +127,6 @@ void TFProfileManager::RefreshProfiles() {
       }
     }
   }
-  SetWindowSubclass(list, ListKeyProc, kListSubclassId, 0);
   SendMessageA(list, LB_SETCURSEL, 0, 0);
 }
 

@@ -1,16 +1,36 @@
 #include <windows.h>
 
+#include <string>
+
 #include "UMain.h"
 #include "toolkit/Application.h"
 #include "toolkit/PictureBox.h"
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+namespace {
+
+int Run(HINSTANCE instance) {
   Application::Initialize(instance);
   RegisterPictureBox(instance);
   Application::SetTitle("Cantivox Tools ");
 
   TFMain mainWindow;
   FMain = &mainWindow;
-  if (!mainWindow.Create(Application::Window())) return 1;
-  return Application::Run(mainWindow.Handle());
+  if (!mainWindow.Create(Application::Window())) {
+    Application::ErrorBox("Cantivox Tools could not open its main window (system error " +
+                          std::to_string(GetLastError()) + ").");
+    return 1;
+  }
+  const int result = Application::Run(mainWindow.Handle());
+  mainWindow.Destroy();
+  FMain = nullptr;
+  return result;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  // Nothing may unwind out of WinMain unreported: the program would vanish.
+  int result = 1;
+  Application::Guard([&] { result = Run(instance); });
+  return result;
 }

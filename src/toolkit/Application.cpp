@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/Text.h"
+#include "toolkit/Handles.h"
 
 namespace Application {
 namespace {
@@ -35,17 +36,17 @@ LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam
 }
 
 // MessageBoxA has no Yes/Abort pair; an OK/Cancel box is shown with its
-// buttons renamed while it is being activated. Its Cancel button keeps Esc
+// buttons renamed when it is first activated. Its Cancel button keeps Esc
 // and the close box working: both answer Abort.
 HHOOK renameHook = nullptr;
+bool renamed = false;
 
 LRESULT CALLBACK RenameButtonsHook(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_ACTIVATE) {
+  if (code == HCBT_ACTIVATE && !renamed) {
+    renamed = true;
     auto box = reinterpret_cast<HWND>(wParam);
     SetDlgItemTextA(box, IDOK, "&Yes");
     SetDlgItemTextA(box, IDCANCEL, "&Abort");
-    UnhookWindowsHookEx(renameHook);
-    renameHook = nullptr;
     return 0;
   }
   return CallNextHookEx(renameHook, code, wParam, lParam);
@@ -145,12 +146,11 @@ bool ConfirmWarning(const std::string& text) {
 }
 
 bool ConfirmWarningYesAbort(const std::string& text) {
-  renameHook = SetWindowsHookExA(WH_CBT, RenameButtonsHook, nullptr, GetCurrentThreadId());
+  const HookHandle hook(SetWindowsHookExA(WH_CBT, RenameButtonsHook, nullptr, GetCurrentThreadId()));
+  renameHook = hook.Get();
+  renamed = false;
   const int answer = Box(text, "Warning", MB_OKCANCEL | MB_ICONWARNING);
-  if (renameHook) {
-    UnhookWindowsHookEx(renameHook);
-    renameHook = nullptr;
-  }
+  renameHook = nullptr;
   return answer == IDOK;
 }
 
@@ -163,5 +163,20 @@ void ShowError(const std::string& text) {
 }
 
 void ShowError(const std::exception& error) { ShowError(std::string(error.what())); }
+
+void ReportCurrentException() noexcept {
+  try {
+    try {
+      throw;
+    } catch (const std::exception& error) {
+      ShowError(error);
+    } catch (...) {
+      ShowError(std::string("Unexpected error"));
+    }
+  } catch (...) {
+    // Not even the report could be shown (no memory left for its text).
+    MessageBoxA(nullptr, "Unexpected error.", "Error", MB_OK | MB_ICONERROR);
+  }
+}
 
 }  // namespace Application

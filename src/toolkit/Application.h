@@ -53,4 +53,23 @@ void ErrorBox(const std::string& text);
 void ShowError(const std::exception& error);
 void ShowError(const std::string& text);
 
+// Shows the exception being handled with the general error report. Never
+// throws: it is called where nothing may unwind.
+void ReportCurrentException() noexcept;
+
+// The one exception boundary: runs `action`, and an exception it throws is
+// reported instead of unwinding into the platform's code (a window or dialog
+// procedure, a hook, WinMain), which is undefined behaviour. False when one
+// was reported.
+template <typename Action>
+bool Guard(Action&& action) noexcept {
+  try {
+    action();
+    return true;
+  } catch (...) {
+    ReportCurrentException();
+    return false;
+  }
+}
+
 }  // namespace Application

@@ -3,6 +3,16 @@
 #include "toolkit/Application.h"
 
 Form::~Form() {
+  // The derived window's members are gone by now: the window is cut off
+  // from this object before it goes, so that none of its last messages
+  // reaches a half-destroyed window.
+  if (hwnd_ && IsWindow(hwnd_)) {
+    SetWindowLongPtrA(hwnd_, DWLP_USER, 0);
+    DestroyWindow(hwnd_);
+  }
+}
+
+void Form::Destroy() {
   if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
 }
 
@@ -26,7 +36,7 @@ void Form::Close(INT_PTR result) {
   if (modal_)
     EndDialog(hwnd_, result);
   else
-    DestroyWindow(hwnd_);
+    Destroy();
 }
 
 void Form::OnClose() {
@@ -46,14 +56,9 @@ INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   if (!form) return FALSE;
 
   // No exception may unwind through user32: report it here and go on.
-  try {
-    return form->Dispatch(msg, wParam, lParam);
-  } catch (const std::exception& error) {
-    Application::ShowError(error);
-  } catch (...) {
-    Application::ShowError(std::string("Unexpected error"));
-  }
-  return msg == WM_INITDIALOG ? TRUE : FALSE;
+  INT_PTR result = msg == WM_INITDIALOG ? TRUE : FALSE;
+  Application::Guard([&] { result = form->Dispatch(msg, wParam, lParam); });
+  return result;
 }
 
 INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -18,6 +18,10 @@ class Form {
   INT_PTR ShowModal(HWND owner);
   // Creates the window modelessly (the main window) and shows it.
   HWND Create(HWND owner);
+  // Destroys a modeless window while this object is whole, so that its
+  // OnDestroy runs with every member in place. A Form destroyed with its
+  // window still open only cuts the window off.
+  void Destroy();
 
   // Marks a modal window for closing with this result. The handler that
   // calls it runs to its end; the window closes afterwards.

@@ -65,12 +65,19 @@ struct MenuTraits {
   static void Close(Type h) { DestroyMenu(h); }
 };
 
+struct HookTraits {
+  using Type = HHOOK;
+  static Type Invalid() { return nullptr; }
+  static void Close(Type h) { UnhookWindowsHookEx(h); }
+};
+
 using RegKey = UniqueHandle<RegKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
 using GdiObject = UniqueHandle<GdiObjectTraits>;
 using MenuHandle = UniqueHandle<MenuTraits>;
+using HookHandle = UniqueHandle<HookTraits>;
 
 // Selects an object into a device context and puts the old one back.
 class SelectGuard {

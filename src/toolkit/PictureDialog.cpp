@@ -10,6 +10,7 @@
 
 #include "core/Text.h"
 #include "forms/PictureDialog.rh"
+#include "toolkit/Application.h"
 #include "toolkit/Picture.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/SystemLibrary.h"
@@ -93,9 +94,9 @@ void KeepOnScreen(HWND dialog) {
 }
 
 // Called by the dialog for its child pane. An exception must not unwind
-// through comdlg32; anything unexpected leaves the preview as it is.
+// through comdlg32: the boundary reports it and the dialog goes on.
 UINT_PTR CALLBACK PreviewHook(HWND pane, UINT message, WPARAM, LPARAM lParam) {
-  try {
+  Application::Guard([&] {
     if (message == WM_SIZE) FollowRightEdge(pane);
     if (message == WM_NOTIFY) {
       UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
@@ -105,8 +106,7 @@ UINT_PTR CALLBACK PreviewHook(HWND pane, UINT message, WPARAM, LPARAM lParam) {
       }
       if (code == static_cast<UINT>(CDN_SELCHANGE)) ShowPreview(pane);
     }
-  } catch (...) {
-  }
+  });
   return 0;  // 0: the dialog goes on with its default handling
 }
 
