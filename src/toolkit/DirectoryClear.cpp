@@ -132,23 +132,27 @@ int DeleterCount() {
 
 struct Batch {
   const std::vector<ListedFile>& files;
+  ClearControl& control;
   std::atomic<size_t> next{0};
   std::atomic<int> failed{0};
 };
 
 DWORD WINAPI DeleteFromBatch(void* param) {
   auto& batch = *static_cast<Batch*>(param);
-  for (size_t i; (i = batch.next++) < batch.files.size();) {
+  for (size_t i; !batch.control.stop.load(std::memory_order_relaxed) && (i = batch.next++) < batch.files.size();) {
     const ListedFile& file = batch.files[i];
-    if (!RemoveOwnFile(file.folder->path, file.name, file.folder->finalName, file.attributes, true)) ++batch.failed;
+    if (RemoveOwnFile(file.folder->path, file.name, file.folder->finalName, file.attributes, true))
+      batch.control.removed.fetch_add(1, std::memory_order_relaxed);
+    else
+      ++batch.failed;
   }
   return 0;
 }
 
 // Deletes the files; returns how many stayed. A thread that cannot be
 // started leaves its share to the others.
-int DeleteFiles(const std::vector<ListedFile>& files) {
-  Batch batch{files};
+int DeleteFiles(const std::vector<ListedFile>& files, ClearControl& control) {
+  Batch batch{files, control};
   const int wanted = files.size() < 64 ? 1 : DeleterCount();
   // Room for every helper first: once one runs, nothing here may throw and
   // leave it working on a batch that is gone.
@@ -170,20 +174,30 @@ int DeleteFiles(const std::vector<ListedFile>& files) {
 // it.
 class TreeClearing {
  public:
+  explicit TreeClearing(ClearControl& control) : control_(control) {}
+
   // Empties the directory `base` (ending in a separator). Returns the number
   // of entries that stayed, or nothing when its listing could not start.
+  // A stopped walk leaves the rest as it is and counts it.
   std::optional<int> Run(const std::string& base) {
     const bool listed = ListLevel(base);
     Flush();
+    if (Stopped()) return CountEntries(base);
     for (const ListedEntry& container : containers_) {
+      if (Stopped()) return CountEntries(base);
       const bool removed = (container.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
                                ? RemoveDirectoryLink(container.path)
                                : RemoveDirectoryA(container.path.c_str()) != 0;
-      if (!removed) ++remaining_;
+      if (removed)
+        control_.removed.fetch_add(1, std::memory_order_relaxed);
+      else
+        ++remaining_;
     }
     if (!listed) return std::nullopt;
     return remaining_;
   }
+
+  bool Stopped() const { return control_.stop.load(std::memory_order_relaxed); }
 
  private:
   static constexpr size_t kBatchSize = 8192;
@@ -199,6 +213,7 @@ class TreeClearing {
                                         nullptr, FIND_FIRST_EX_LARGE_FETCH));
     if (!listing) return false;
     do {
+      if (Stopped()) return true;
       if (IsDotEntry(entry.cFileName)) continue;
       if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         files_.push_back(ListedFile{&folder, entry.cFileName, entry.dwFileAttributes});
@@ -216,10 +231,28 @@ class TreeClearing {
   }
 
   void Flush() {
-    remaining_ += DeleteFiles(files_);
+    remaining_ += DeleteFiles(files_, control_);
     files_.clear();
   }
 
+  // Every entry below `base`, links counted and never entered.
+  static int CountEntries(const std::string& base) {
+    WIN32_FIND_DATAA entry;
+    FindHandle listing(FindFirstFileExA((base + "*.*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
+                                        nullptr, FIND_FIRST_EX_LARGE_FETCH));
+    if (!listing) return 0;
+    int count = 0;
+    do {
+      if (IsDotEntry(entry.cFileName)) continue;
+      ++count;
+      const DWORD directory = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+      if ((entry.dwFileAttributes & directory) == FILE_ATTRIBUTE_DIRECTORY)
+        count += CountEntries(base + entry.cFileName + '\\');
+    } while (FindNextFileA(listing.Get(), &entry));
+    return count;
+  }
+
+  ClearControl& control_;
   std::deque<Folder> folders_;  // stays in place while files point to it
   std::vector<ListedFile> files_;
   std::vector<ListedEntry> containers_;  // each after what was inside it
@@ -232,7 +265,9 @@ bool IsClearableDirectoryPath(const std::string& directory) {
   return ClearablePath(directory).has_value();
 }
 
-ClearOutcome ClearDirectoryTree(const std::string& directory) {
+ClearOutcome ClearDirectoryTree(const std::string& directory, ClearControl* control) {
+  ClearControl own;
+  ClearControl& used = control ? *control : own;
   ClearOutcome outcome;
   const auto path = ClearablePath(directory);
   if (!path) {
@@ -240,9 +275,10 @@ ClearOutcome ClearDirectoryTree(const std::string& directory) {
     return outcome;
   }
   const std::string base = IncludeTrailingSeparator(*path);
-  if (const auto remaining = TreeClearing().Run(base))
+  if (const auto remaining = TreeClearing(used).Run(base))
     outcome.remaining = *remaining;
   else if (DirectoryExists(base))
     outcome.remaining = 1;  // it is there but shows nothing of what it holds
+  outcome.stopped = used.stop.load();
   return outcome;
 }

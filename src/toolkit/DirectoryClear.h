@@ -1,4 +1,5 @@
 #pragma once
+#include <atomic>
 #include <string>
 
 // What a clearing left behind. Callers that only want the directory emptied
@@ -12,15 +13,26 @@ struct ClearOutcome {
   // link that could not be removed as a link. A directory that exists but
   // cannot be listed counts as one.
   int remaining = 0;
+  // The walk was stopped from outside before its end; `remaining` counts
+  // everything still below the directory.
+  bool stopped = false;
 
   bool Complete() const { return !refused && remaining == 0; }
+};
+
+// Shared with a walk that runs on another thread: what it has removed so far,
+// and a request to stop after the entry in hand. A file is either gone or
+// untouched; nothing is left half deleted.
+struct ClearControl {
+  std::atomic<long> removed{0};
+  std::atomic<bool> stop{false};
 };
 
 // Empties a directory and keeps the directory itself: every file and
 // subdirectory below it goes, hidden, system and read-only ones included,
 // depth first. A link to a directory is removed as a link and never entered.
 // A directory that does not exist leaves nothing behind and is no failure.
-ClearOutcome ClearDirectoryTree(const std::string& directory);
+ClearOutcome ClearDirectoryTree(const std::string& directory, ClearControl* control = nullptr);
 
 // True when `directory` names something ClearDirectoryTree may walk: an
 // absolute path ("X:\name" or "\\server\share\name") that, once "." and ".."
