@@ -4,6 +4,7 @@
 #include "forms/UMaintenance.rh"
 #include "forms/app.rh"
 #include "toolkit/Application.h"
+#include "toolkit/BackgroundClear.h"
 #include "toolkit/DirectoryClear.h"
 #include "toolkit/FileRemoval.h"
 #include "toolkit/Shell.h"
@@ -43,12 +44,15 @@ bool TFMaintenance::OnCommand(int id, int code, HWND) {
 
 // The steps run in this order and each message waits for the user. Close
 // only marks the window: the handler goes on with the next step, and the
-// window closes once it has returned.
+// window closes once it has returned. A clearing the user stopped ends the
+// steps there.
 void TFMaintenance::bClearClick() {
+  if (Busy()) return;
   const std::string installDir = FMain->InstallDir();
   if (Checked(IDC_CheckBox1)) {
-    ClearTempDirectory(installDir + "\\Temp\\");
+    const bool stopped = !ClearTempDirectory(installDir + "\\Temp\\");
     Close(IDCANCEL);
+    if (stopped) return;
   }
   if (Checked(IDC_CheckBox2)) {
     DeleteCoversCache(installDir + "\\covers.cache");
@@ -59,12 +63,16 @@ void TFMaintenance::bClearClick() {
 
 void TFMaintenance::bCancelClick() { Close(IDCANCEL); }
 
-void TFMaintenance::ClearTempDirectory(const std::string& path) {
+bool TFMaintenance::ClearTempDirectory(const std::string& path) {
   if (!DirectoryExists(path)) {
     Application::Message("Temp directory not found.");
-    return;
+    return true;
   }
-  Application::Message(TempOutcomeText(FMain->ClearDirectory(path), path));
+  // A large Temp takes many seconds under Wine; the window stays alive,
+  // counts, and Cancel stops the walk.
+  const ClearOutcome outcome = ClearInBackground(*this, path, true);
+  Application::Message(TempOutcomeText(outcome, path));
+  return !outcome.stopped;
 }
 
 void TFMaintenance::DeleteCoversCache(const std::string& path) {

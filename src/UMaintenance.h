@@ -18,7 +18,8 @@ class TFMaintenance : public Form {
   void bClearClick();
   void bCancelClick();
 
-  void ClearTempDirectory(const std::string& path);
+  // False when the user stopped the clearing.
+  bool ClearTempDirectory(const std::string& path);
   void DeleteCoversCache(const std::string& path);
 };
 

@@ -10,6 +10,7 @@
 #include "core/Text.h"
 #include "forms/UProfileManager.rh"
 #include "toolkit/Application.h"
+#include "toolkit/BackgroundClear.h"
 #include "toolkit/Error.h"
 
 TFProfileManager* FProfileManager = nullptr;
@@ -220,7 +221,10 @@ void TFProfileManager::bDelClick() {
   if (!Application::ConfirmWarning("Sure to delete profile \"" + folder +
                                    "\" from HDD ? This is cannot be undone! Be warned !"))
     return;
-  ProfileStore::Delete(FMain->InstallDir(), folder, [](const std::string& dir) { (void)FMain->ClearDirectory(dir); });
+  // A large profile folder takes a while under Wine; the window stays alive
+  // and counts meanwhile.
+  ProfileStore::Delete(FMain->InstallDir(), folder,
+                       [this](const std::string& dir) { (void)ClearInBackground(*this, dir, false); });
   RefreshProfiles();
   SelectIndex(index);
 }

@@ -61,8 +61,36 @@ INT_PTR CALLBACK Form::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   return result;
 }
 
+void Form::SetBusy(bool busy, std::function<void()> onCancel) {
+  busy_ = busy;
+  onCancel_ = busy ? std::move(onCancel) : nullptr;
+  // The cursor changes now, not at the next mouse move.
+  POINT at;
+  if (GetCursorPos(&at)) SetCursorPos(at.x, at.y);
+}
+
+bool Form::DispatchBusy(UINT msg, WPARAM wParam) {
+  switch (msg) {
+    case WM_SETCURSOR:
+      // The arrow with the hourglass: work goes on, and the window still
+      // takes a click on its cancel button.
+      SetCursor(LoadCursorA(nullptr, MAKEINTRESOURCEA(32650)));  // IDC_APPSTARTING
+      SetWindowLongPtrA(hwnd_, DWLP_MSGRESULT, TRUE);
+      return true;
+    case WM_CLOSE:
+      if (onCancel_) onCancel_();
+      return true;
+    case WM_COMMAND:
+      if (LOWORD(wParam) != IDCANCEL) return false;
+      if (onCancel_) onCancel_();
+      return true;
+  }
+  return false;
+}
+
 INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   INT_PTR result = 0;
+  if (busy_ && DispatchBusy(msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
       return OnInit() ? TRUE : FALSE;

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 // The base of every window: a dialog made from its template, shown modally
@@ -47,6 +48,12 @@ class Form {
   // The control's hint: the string-table entry carrying the control's own ID.
   std::string Hint(int id) const;
 
+  // While busy, the cursor over the window says that work goes on, and Esc,
+  // the close box and the cancel button call `onCancel` (nothing when it is
+  // empty) instead of closing the window.
+  void SetBusy(bool busy, std::function<void()> onCancel = {});
+  bool Busy() const { return busy_; }
+
   // Gives the window the icon resource `iconId` of the program.
   void SetIcon(int iconId);
   // A bold copy of the window's own font. A dialog template carries one font
@@ -73,10 +80,15 @@ class Form {
   static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
 
+  // Handles what a busy window does differently; true when handled.
+  bool DispatchBusy(UINT msg, WPARAM wParam);
+
   int templateId_;
   HWND hwnd_ = nullptr;
   bool modal_ = false;
   INT_PTR modalResult_ = 0;
+  bool busy_ = false;
+  std::function<void()> onCancel_;
 };
 
 // Sets a window's global instance variable while it is shown and clears it

@@ -2,6 +2,7 @@
 // the messages it shows one after another, and when it closes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -71,6 +72,38 @@ class MaintenanceTest : public ::testing::Test {
     return names;
   }
 
+  // A Temp a year of playing leaves: `files` small files in 20 folders,
+  // made from the Unix side at once.
+  void MakeLargeTemp(int files) {
+    ui::MakeDirs(Temp());
+    wineunix::RunUnix("cd " + wineunix::Quoted(wineunix::UnixPath(Temp())) + " && for d in $(seq 1 20); do " +
+                      "mkdir songs$d && (cd songs$d && seq 1 " + std::to_string(files / 20) +
+                      " | sed 's/$/.tmp/' | xargs touch); done");
+  }
+  // Whether the window answers a plain message within `ms`.
+  static bool Answers(HWND window, UINT ms) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, ms, &result) != 0;
+  }
+  // The count the caption shows while the walk runs, or -1.
+  static long Counted(HWND window) {
+    const std::string caption = ui::Text(window);
+    const size_t at = caption.find(": ");
+    if (at == std::string::npos || caption.find(" removed") == std::string::npos) return -1;
+    std::string digits;
+    for (char c : caption.substr(at + 2))
+      if (c >= '0' && c <= '9') digits += c;
+    return digits.empty() ? -1 : std::stol(digits);
+  }
+  static int CountBelow(const std::string& dir) {
+    int count = 0;
+    for (const std::string& name : Entries(dir)) {
+      ++count;
+      if (ui::DirExists(dir + "\\" + name)) count += CountBelow(dir + "\\" + name);
+    }
+    return count;
+  }
+
   HWND Open() {
     ui::Click(ui::Find(main_, "Maintenance", "Button"));
     return ui::WaitWindow(app_->Id(), kCaption);
@@ -123,6 +156,59 @@ TEST_F(MaintenanceTest, LinksGoAsLinksAndWhatTheyLeadToStays) {
   EXPECT_FALSE(ui::FileExists(Cache()));
   EXPECT_EQ(ui::ReadFileBytes(replay), "a replay");
   EXPECT_EQ(ui::ReadFileBytes(covers), "covers");
+}
+
+// A large Temp is cleared on a worker: the window answers at once all the
+// while, its controls wait, its caption counts, and the message at the end
+// is the usual one.
+TEST_F(MaintenanceTest, ALargeTempKeepsTheWindowAnsweringAndCounting) {
+  MakeLargeTemp(20000);
+  HWND window = Open();
+  Check(window, {"Clear Temp directory"});
+  ui::Click(ui::Find(window, "Clear", "Button"));
+  std::vector<long> counts;
+  int slow = 0;
+  while (!ui::FindMessageBox(app_->Id())) {
+    if (!Answers(window, 1000)) ++slow;
+    if (const long counted = Counted(window); counted >= 0 && (counts.empty() || counted != counts.back())) {
+      counts.push_back(counted);
+      if (counts.size() == 2) {
+        ui::SaveScreenshot(window, "maintenance-clearing");
+        EXPECT_FALSE(ui::Enabled(ui::Find(window, "Clear", "Button")));
+        EXPECT_FALSE(ui::Enabled(ui::Find(window, "Clear Temp directory", "Button")));
+        EXPECT_TRUE(ui::Enabled(ui::Find(window, "Cancel", "Button")));
+      }
+    }
+    Sleep(50);
+  }
+  EXPECT_EQ(slow, 0) << "times the window did not answer within a second";
+  EXPECT_GE(counts.size(), 2u) << "the count did not move";
+  EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
+  ExpectMessages({kTempDone});
+  ui::WaitGone(window);
+  EXPECT_TRUE(Entries(Temp()).empty());
+}
+
+// Cancel during the walk stops it: no question, what stayed is counted in
+// the usual message, every file left is whole, and the covers step that
+// would follow does not run.
+TEST_F(MaintenanceTest, CancelStopsTheWalkAndReportsWhatStayed) {
+  MakeLargeTemp(20000);
+  ui::WriteFileBytes(Cache(), "covers");
+  HWND window = Open();
+  Check(window, {"Clear Temp directory", "Clear covers cache"});
+  ui::Click(ui::Find(window, "Clear", "Button"));
+  ui::WaitUntil([&] { return Counted(window) > 0; }, "the count to start");
+  PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+               reinterpret_cast<LPARAM>(ui::Find(window, "Cancel", "Button")));
+  const ui::MsgBox box = ui::WaitMessageBox(app_->Id(), 1000 + ui::kTimeout);
+  const int stayed = CountBelow(Temp());
+  EXPECT_GT(stayed, 0);
+  EXPECT_EQ(box.text, "Temp directory cleanup incomplete: " + std::to_string(stayed) +
+                          " entries could not be deleted. Close Cantivox and try again.");
+  ui::Answer(box, "OK");
+  ui::WaitGone(window);
+  EXPECT_TRUE(ui::FileExists(Cache()));
 }
 
 TEST_F(MaintenanceTest, LayoutAndStartState) {
