@@ -686,8 +686,24 @@ bool Checked(HWND button) {
   return Send(button, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+// The items, or nothing when one vanished while they were read.
+std::optional<std::vector<std::string>> ReadListItems(HWND listBox);
+
 std::vector<std::string> ListItems(HWND listBox) {
   RequireWindow(listBox, "read list");
+  // The list is read one message at a time while the program goes on: when
+  // it is refilled between two of them, the reading starts again.
+  for (int attempt = 0;; ++attempt) {
+    if (auto items = ReadListItems(listBox)) return *items;
+    if (attempt == 5)
+      throw DriverError("cannot read the items of " + Describe(listBox) +
+                        ": one vanished or changed at every reading, or did not cross the process boundary "
+                        "(Wine copies at most some 520 characters of an item)");
+    Sleep(50);
+  }
+}
+
+std::optional<std::vector<std::string>> ReadListItems(HWND listBox) {
   const LRESULT count = Send(listBox, LB_GETCOUNT, 0, 0);
   std::vector<std::string> items;
   for (LRESULT i = 0; i < count; ++i) {
@@ -695,14 +711,12 @@ std::vector<std::string> ListItems(HWND listBox) {
     // to SendMessageA, writing twice the bytes the ANSI length promises. Ask
     // in UTF-16 and convert as the program's own ANSI calls would.
     const LRESULT length = SendW(listBox, LB_GETTEXTLEN, i, 0);
-    if (length == LB_ERR) throw DriverError("cannot read item of " + Describe(listBox));
+    if (length == LB_ERR) return std::nullopt;
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     // Wine copies at most some 520 characters of an item across (513 are
     // known to pass); a longer one comes back empty.
     const LRESULT copied = SendW(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text.data()));
-    if (copied != length)
-      throw DriverError("item " + std::to_string(i) + " of " + Describe(listBox) + " (" +
-                        std::to_string(length) + " characters) did not cross the process boundary");
+    if (copied != length) return std::nullopt;
     text.resize(static_cast<size_t>(length));
     items.push_back(Narrow(text));
   }
