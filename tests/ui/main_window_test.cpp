@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstddef>
 #include <cstring>
+#include <cstdlib>
 
 #include "Driver.h"
 
@@ -88,6 +89,20 @@ std::vector<int> RowsWithText(HWND window, int left, int top, int right, int bot
   }
   ReleaseDC(nullptr, screen);
   return rows;
+}
+
+COLORREF ScreenPixel(HWND window, int x, int y) {
+  POINT at{x, y};
+  ClientToScreen(window, &at);
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, at.x, at.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+bool Near(COLORREF a, COLORREF b, int tolerance) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -287,6 +302,39 @@ TEST_F(MainWindowTest, RunCantivoxStartsTheGameInItsDirectory) {
     EXPECT_EQ(record.params, "");
     EXPECT_EQ(record.cwd, dir);
   }
+}
+
+// The banner spans the window's whole width: its picture, 665 pixels wide,
+// is stretched over the 669 of the window, so no band of the window's face
+// shows at either side. Its gradient runs from dark blue to purple.
+TEST_F(MainWindowTest, BannerFillsTheWindowsWidth) {
+  ui::TempDir game;
+  ui::InstallGame(game.Path());
+  HWND main = Open(ui::InstallTools(game.Path()));
+  const HWND banner = ui::FindNth(main, "CvPictureBox", 0);
+  RECT client{}, mainClient{};
+  GetClientRect(banner, &client);
+  GetClientRect(main, &mainClient);
+  POINT origin{0, 0};
+  MapWindowPoints(banner, main, &origin, 1);
+  EXPECT_EQ(origin.x, 0);
+  EXPECT_EQ(origin.y, 0);
+  EXPECT_EQ(client.right, mainClient.right);
+  EXPECT_EQ(client.right, 669);
+  EXPECT_EQ(client.bottom, 65);
+  const COLORREF left = RGB(0x14, 0x21, 0x3D), right = RGB(0x5B, 0x2A, 0x86);
+  const struct {
+    int x;
+    COLORREF colour;
+  } columns[] = {{0, left}, {1, left}, {2, left}, {client.right - 3, right}, {client.right - 2, right},
+                 {client.right - 1, right}};
+  for (const auto& column : columns)
+    for (int y : {1L, client.bottom / 2, client.bottom - 2}) {
+      COLORREF seen = 0;
+      EXPECT_TRUE(ui::PollFor([&] { return Near(seen = ScreenPixel(banner, column.x, static_cast<int>(y)), column.colour, 24); }, 2000))
+          << "at " << column.x << "," << y << " the banner shows " << std::hex << seen;
+    }
+  ui::SaveScreenshot(main, "main-window-banner");
 }
 
 // The file dialogs, the folder dialog and the shell are loaded when first
