@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <cstdlib>
 
@@ -103,6 +104,39 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
 bool Near(COLORREF a, COLORREF b, int tolerance) {
   return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
          std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// The pixels the screen shows of a window, row by row, once two captures in
+// a row agree (a window paints some time after it shows).
+std::vector<uint32_t> ScreenPixels(HWND window) {
+  const RECT r = ui::ScreenRect(window);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  auto capture = [&] {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    std::vector<uint32_t> pixels;
+    if (bits) pixels.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + width * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+  };
+  std::vector<uint32_t> last = capture();
+  for (int i = 0; i < 15; ++i) {
+    Sleep(60);
+    std::vector<uint32_t> next = capture();
+    if (next == last) break;
+    last = std::move(next);
+  }
+  return last;
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -302,6 +336,36 @@ TEST_F(MainWindowTest, RunCantivoxStartsTheGameInItsDirectory) {
     EXPECT_EQ(record.params, "");
     EXPECT_EQ(record.cwd, dir);
   }
+}
+
+// A directory too long for its label shows its end, with the middle left
+// out; the label's own text stays the whole path, for whoever reads it.
+TEST_F(MainWindowTest, LongDirectoryShowsItsEndAndKeepsTheWholeText) {
+  ui::TempDir root;
+  const std::string start = root / "Games of the whole family\\Singing and dancing\\Karaoke for the long winter evenings";
+  const std::string versionText = "1.1.0 final, the build for the people who read a version text to its very end, and then some more";
+  ui::TempDir elsewhere;
+  const std::string exe = ui::InstallTools(elsewhere.Path());
+  // What the directory label shows of each folder, and its text.
+  auto shown = [&](const std::string& dir) {
+    ui::MakeDirs(dir);
+    ui::InstallGame(dir);
+    ui::SetRegistryString("InstallDir", dir);
+    ui::SetRegistryString("InstallVer", versionText);
+    HWND main = Open(exe);
+    const HWND label = ui::FindRightOf(ui::Find(main, "Directory:", "Static"));
+    EXPECT_EQ(ui::Text(label), dir);
+    EXPECT_EQ(Label(main, "Version:"), versionText);
+    const std::vector<uint32_t> pixels = ScreenPixels(label);
+    ui::SaveScreenshot(main, "main-window-long-directory");
+    app_->Kill();
+    return pixels;
+  };
+  const std::vector<uint32_t> a = shown(start + "\\Middle one\\End A");
+  // Only the last folder differs: what the label shows differs.
+  EXPECT_NE(shown(start + "\\Middle one\\End B"), a) << "the end of the directory is not shown";
+  // Only a folder in the middle differs: left out, it does not show.
+  EXPECT_EQ(shown(start + "\\Middle two\\End A"), a) << "the directory is not shortened in its middle";
 }
 
 // The banner spans the window's whole width: its picture, 665 pixels wide,
