@@ -271,6 +271,37 @@ TEST_F(MainWindowTest, RegisteredDirectoryWithoutGameKeepsVersionVisible) {
   ExpectToolsEnabled(main, false);
 }
 
+// Only a file named Cantivox.exe makes an installation: a folder of that
+// name beside the tool, or in the registered directory, is no game.
+TEST_F(MainWindowTest, FolderNamedCantivoxExeIsNoGame) {
+  const std::string notFound = ") to Cantivox but this directory doesnt exists! Please reinstall Cantivox.";
+  ui::TempDir beside;
+  ui::MakeDirs(beside / "Cantivox.exe");
+  ui::TempDir registered;
+  ui::MakeDirs(registered / "Cantivox.exe");
+  const struct {
+    const char* name;
+    std::string toolDir;
+    std::string record;  // empty: no record
+  } cases[] = {
+      {"beside the tool", beside.Path(), ""},
+      {"in the registered directory", registered / "tool", registered.Path()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui::DeleteRegistryKey();
+    if (!c.record.empty()) ui::SetRegistryString("InstallDir", c.record);
+    app_.emplace(ui::Process::Start(ui::InstallTools(c.toolDir)));
+    const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+    EXPECT_EQ(box.text, "Found path (" + c.record + notFound);
+    ui::Answer(box, "OK");
+    HWND main = ui::WaitWindow(app_->Id(), kCaption);
+    EXPECT_EQ(Label(main, "Directory:"), kReason);
+    ExpectToolsEnabled(main, false);
+    app_->Kill();
+  }
+}
+
 TEST_F(MainWindowTest, RegistryValueOfWrongTypeIsReportedAndWindowStillOpens) {
   ui::TempDir elsewhere;
   ui::SetRegistryDword("InstallDir", 42);
