@@ -46,7 +46,18 @@ class ChangeDirectoryTest : public ::testing::Test {
     app_ = ui::Process::Start(exe_);
     main_ = ui::WaitWindow(app_.Id(), kMainCaption);
   }
-  void TearDown() override { ui::DeleteRegistryKey(); }
+  void TearDown() override {
+    // An instance the tool started itself, left over by a failed test,
+    // would be taken for the next test's.
+    for (int left = 5; left > 0; --left) {
+      const HWND main = OtherMainWindow(app_.Id(), 0);
+      if (!main) break;
+      DWORD pid = 0;
+      GetWindowThreadProcessId(main, &pid);
+      ui::Process::Attach(pid).Kill();
+    }
+    ui::DeleteRegistryKey();
+  }
 
   std::string Label(HWND main, const char* caption) {
     return ui::Text(ui::FindRightOf(ui::Find(main, caption, "Static")));
