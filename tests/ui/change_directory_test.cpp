@@ -28,6 +28,22 @@ std::string Upper(std::string text) {
   return text;
 }
 
+struct MainWindowSearch {
+  DWORD notThis;
+  HWND found;
+};
+
+BOOL CALLBACK FindOtherMainWindow(HWND window, LPARAM lp) {
+  auto& search = *reinterpret_cast<MainWindowSearch*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  char caption[64] = {};
+  GetWindowTextA(window, caption, sizeof caption);
+  if (pid == search.notThis || !IsWindowVisible(window) || std::string(caption) != kMainCaption) return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
 class ChangeDirectoryTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -94,24 +110,10 @@ class ChangeDirectoryTest : public ::testing::Test {
   // The main window of another instance of the tool than the one started
   // here, once it shows.
   static HWND OtherMainWindow(DWORD notThis, int timeoutMs = ui::kTimeout) {
-    struct Search {
-      DWORD notThis;
-      HWND found;
-    } search{notThis, nullptr};
+    MainWindowSearch search{notThis, nullptr};
     ui::PollFor(
         [&] {
-          EnumWindows(
-              [](HWND w, LPARAM lp) {
-                auto& s = *reinterpret_cast<Search*>(lp);
-                DWORD pid = 0;
-                GetWindowThreadProcessId(w, &pid);
-                char caption[64] = {};
-                GetWindowTextA(w, caption, sizeof caption);
-                if (pid == s.notThis || !IsWindowVisible(w) || std::string(caption) != kMainCaption) return TRUE;
-                s.found = w;
-                return FALSE;
-              },
-              reinterpret_cast<LPARAM>(&search));
+          EnumWindows(FindOtherMainWindow, reinterpret_cast<LPARAM>(&search));
           return search.found != nullptr;
         },
         timeoutMs);
