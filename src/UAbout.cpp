@@ -40,7 +40,10 @@ HFONT BoldTahoma(int pixels) {
 
 }  // namespace
 
-TFAbout::TFAbout() : Form(IDD_ABOUT) {}
+TFAbout::TFAbout()
+    : Form(IDD_ABOUT),
+      magic_([this](uint32_t period) { SetTimer(Handle(), IDT_tMagicColor, period, nullptr); },
+             [this] { KillTimer(Handle(), IDT_tMagicColor); }) {}
 
 bool TFAbout::OnInit() {
   for (HWND child = GetWindow(Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -79,13 +82,7 @@ void TFAbout::OnTimer(UINT_PTR id) {
   if (id == IDT_tMagicColor) tMagicColorTimer();
 }
 
-void TFAbout::bMagicClick() {
-  magicOn_ = !magicOn_;
-  if (magicOn_)
-    SetTimer(Handle(), IDT_tMagicColor, static_cast<UINT>(std::max(magicInterval_, 1)), nullptr);
-  else
-    KillTimer(Handle(), IDT_tMagicColor);
-}
+void TFAbout::bMagicClick() { magic_.Toggle(); }
 
 // Closing only marks the window: a pass under way finishes its labels, and
 // the window is destroyed once the pass has returned.
@@ -96,25 +93,15 @@ void TFAbout::bOKClick() { Close(IDCANCEL); }
 // arrives meanwhile is passed over. Should the window be destroyed under a
 // pass, the remaining labels are left alone.
 void TFAbout::tMagicColorTimer() {
-  if (inPass_) return;
-  inPass_ = true;
-  ColourPass(labels_.size(), [this](size_t label, const LabelTint& tint) {
-    if (!Handle()) return;
-    colours_[label] = static_cast<COLORREF>(tint.colour);
-    InvalidateRect(labels_[label], nullptr, TRUE);
-    SetMagicInterval(tint.interval);
-    Application::ProcessMessages();
+  magic_.Tick([this] {
+    ColourPass(labels_.size(), [this](size_t label, const LabelTint& tint) {
+      if (!Handle()) return;
+      colours_[label] = static_cast<COLORREF>(tint.colour);
+      InvalidateRect(labels_[label], nullptr, TRUE);
+      magic_.SetInterval(tint.interval);
+      Application::ProcessMessages();
+    });
   });
-  inPass_ = false;
-}
-
-// A new interval restarts the countdown; the same one leaves it running.
-// Drawn as 0 the timer still runs, at 1 ms, so the effect goes on until it is
-// switched off (Windows raises anything below 10 ms to 10 ms anyway).
-void TFAbout::SetMagicInterval(int interval) {
-  if (interval == magicInterval_) return;
-  magicInterval_ = interval;
-  if (magicOn_) SetTimer(Handle(), IDT_tMagicColor, static_cast<UINT>(std::max(interval, 1)), nullptr);
 }
 
 HBRUSH TFAbout::LabelColours(HWND control, HDC dc) const {

@@ -1,6 +1,7 @@
 #pragma once
 #include <vector>
 
+#include "core/ColourEffect.h"
 #include "toolkit/Form.h"
 #include "toolkit/Handles.h"
 
@@ -25,16 +26,13 @@ class TFAbout : public Form {
   void tMagicColorTimer();
 
   void SetFonts();
-  void SetMagicInterval(int interval);
   HBRUSH LabelColours(HWND control, HDC dc) const;
 
   // The window's labels in control order, and the text colour of each.
   std::vector<HWND> labels_;
   std::vector<COLORREF> colours_;
 
-  bool magicOn_ = false;
-  int magicInterval_ = 1;
-  bool inPass_ = false;
+  ColourTimer magic_;
 
   GdiObject bigFont_;
   GdiObject titleFont_;

@@ -15,3 +15,29 @@ void ColourPass(size_t labels, const std::function<void(size_t label, const Labe
     apply(label, tint);
   }
 }
+
+void ColourTimer::Toggle() {
+  on_ = !on_;
+  if (on_)
+    arm_(Period(interval_));
+  else
+    disarm_();
+}
+
+void ColourTimer::SetInterval(int32_t interval) {
+  if (interval == interval_) return;
+  interval_ = interval;
+  if (on_) arm_(Period(interval_));
+}
+
+void ColourTimer::Tick(const std::function<void()>& pass) {
+  if (inPass_ || !on_) return;
+  // Cleared however the pass ends, so that an error in one does not stop
+  // the effect for good.
+  struct PassGuard {
+    bool& flag;
+    explicit PassGuard(bool& f) : flag(f) { flag = true; }
+    ~PassGuard() { flag = false; }
+  } guard(inPass_);
+  pass();
+}

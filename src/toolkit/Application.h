@@ -49,7 +49,8 @@ bool ConfirmWarningYesAbort(const std::string& text);
 void ErrorBox(const std::string& text);
 
 // The general error report: an error box captioned with the title showing the
-// error's text with a full stop added.
+// error's text with a full stop added, unless it already ends in ".", "!" or
+// "?".
 void ShowError(const std::exception& error);
 void ShowError(const std::string& text);
 

@@ -28,6 +28,8 @@ BoxState& CheckedStateOf(HWND box) {
 
 bool TakesFocus(HWND box) { return (GetWindowLongA(box, GWL_STYLE) & WS_TABSTOP) != 0; }
 
+bool Stretches(HWND box) { return (GetWindowLongA(box, GWL_STYLE) & kPictureBoxStretch) != 0; }
+
 class MemoryDC {
  public:
   explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
@@ -61,7 +63,8 @@ void Paint(HWND box, HDC dc) {
   BoxState* state = StateOf(box);
   if (state && state->picture) {
     const Picture& picture = state->picture;
-    FitRect fit = FitCentred(picture.Width(), picture.Height(), client.right, client.bottom);
+    const FitRect fit = Stretches(box) ? FitRect{0, 0, client.right, client.bottom}
+                                       : FitCentred(picture.Width(), picture.Height(), client.right, client.bottom);
     MemoryDC memory(dc);
     SelectGuard select(memory.Get(), picture.Bitmap());
     // HALFTONE averages the source pixels that fall on one target pixel;

@@ -12,6 +12,10 @@
 // the focus when clicked and shows it.
 inline constexpr char kPictureBoxClass[] = "CvPictureBox";
 
+// Style: the picture is stretched over the whole client area, its aspect not
+// kept (templates write CV_PICTUREBOX_STRETCH, forms/common.rh).
+inline constexpr DWORD kPictureBoxStretch = 0x0001;
+
 // Registers the window class once per process; later calls do nothing.
 void RegisterPictureBox(HINSTANCE instance);
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "core/Random.h"
@@ -62,3 +64,113 @@ TEST(ColourEffect, NumbersStayInTheirRangesAndPassesContinueTheSequence) {
 }
 
 }  // namespace
+
+// What the timer rules asked of the platform timer, in order: the period of
+// each start ("arm 474"), and each stop ("disarm").
+class ColourTimerTest : public ::testing::Test {
+ protected:
+  ColourTimerTest()
+      : timer_([this](uint32_t ms) { calls_.push_back("arm " + std::to_string(ms)); },
+               [this] { calls_.push_back("disarm"); }) {}
+
+  std::vector<std::string> Taken() {
+    std::vector<std::string> calls;
+    calls.swap(calls_);
+    return calls;
+  }
+
+  std::vector<std::string> calls_;
+  ColourTimer timer_;
+};
+
+using Calls = std::vector<std::string>;
+
+TEST_F(ColourTimerTest, SwitchedOnAfterTheCurrentIntervalAndOffWithoutChangingIt) {
+  EXPECT_FALSE(timer_.On());
+  timer_.Toggle();
+  EXPECT_TRUE(timer_.On());
+  EXPECT_EQ(Taken(), Calls{"arm 1"});  // a new window's interval
+  timer_.SetInterval(474);
+  timer_.Toggle();
+  EXPECT_FALSE(timer_.On());
+  EXPECT_EQ(Taken(), (Calls{"arm 474", "disarm"}));
+  // Off, a new interval starts nothing, and counts when switched on again.
+  timer_.SetInterval(202);
+  EXPECT_EQ(Taken(), Calls{});
+  timer_.Toggle();
+  EXPECT_EQ(Taken(), Calls{"arm 202"});
+}
+
+TEST_F(ColourTimerTest, OnlyAChangedIntervalRestartsTheCountdown) {
+  timer_.Toggle();
+  Taken();
+  const struct {
+    int32_t interval;
+    Calls expected;
+  } steps[] = {
+      {31, {"arm 31"}}, {31, {}}, {202, {"arm 202"}}, {202, {}}, {202, {}}, {31, {"arm 31"}},
+      // Drawn as 0 the effect goes on at the shortest period; 0 again
+      // changes nothing, and 1 after 0 is a change of interval.
+      {0, {"arm 1"}}, {0, {}}, {1, {"arm 1"}}, {1, {}}, {999, {"arm 999"}},
+  };
+  for (const auto& step : steps) {
+    timer_.SetInterval(step.interval);
+    EXPECT_EQ(Taken(), step.expected) << "interval " << step.interval;
+    EXPECT_EQ(timer_.Interval(), step.interval);
+  }
+}
+
+TEST_F(ColourTimerTest, IntervalZeroKeepsTheEffectGoing) {
+  timer_.Toggle();
+  timer_.SetInterval(0);
+  EXPECT_TRUE(timer_.On());
+  EXPECT_EQ(Taken(), (Calls{"arm 1", "arm 1"}));
+  int passes = 0;
+  for (int tick = 0; tick < 3; ++tick) timer_.Tick([&] { ++passes; });
+  EXPECT_EQ(passes, 3);
+  // Switched off and on at 0, it starts again rather than idling.
+  timer_.Toggle();
+  timer_.Toggle();
+  EXPECT_EQ(Taken(), (Calls{"disarm", "arm 1"}));
+}
+
+TEST_F(ColourTimerTest, APassNeverRunsInsideAnother) {
+  timer_.Toggle();
+  int passes = 0, nested = 0;
+  timer_.Tick([&] {
+    ++passes;
+    // Ticks that arrive while the pass lets the message loop run.
+    timer_.Tick([&] { ++nested; });
+    timer_.Tick([&] { ++nested; });
+  });
+  EXPECT_EQ(passes, 1);
+  EXPECT_EQ(nested, 0);
+  // Once it has returned, the next tick runs a pass again...
+  timer_.Tick([&] { ++passes; });
+  EXPECT_EQ(passes, 2);
+  // ...also after a pass that ended in an error.
+  EXPECT_THROW(timer_.Tick([] { throw std::runtime_error("lost label"); }), std::runtime_error);
+  timer_.Tick([&] { ++passes; });
+  EXPECT_EQ(passes, 3);
+}
+
+TEST_F(ColourTimerTest, SwitchedOffInsideAPassTheRestOfThePassStartsNothing) {
+  timer_.Toggle();
+  Taken();
+  int labels = 0;
+  timer_.Tick([&] {
+    timer_.SetInterval(100);
+    ++labels;
+    timer_.Toggle();  // "Life with colors :)" pressed between two labels
+    for (int32_t interval : {200, 300, 400}) {
+      timer_.SetInterval(interval);
+      ++labels;
+    }
+  });
+  EXPECT_EQ(labels, 4);
+  EXPECT_EQ(Taken(), (Calls{"arm 100", "disarm"}));
+  int passes = 0;
+  timer_.Tick([&] { ++passes; });  // a tick already queued does nothing
+  EXPECT_EQ(passes, 0);
+  EXPECT_EQ(Taken(), Calls{});
+}

@@ -447,6 +447,12 @@ Process Process::Start(const std::string& exe, const std::string& args, const st
   return Process(pi.hProcess, pi.dwProcessId);
 }
 
+Process Process::Attach(DWORD pid) {
+  HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (!process) throw DriverError("cannot open process " + std::to_string(pid) + ": " + LastErrorText());
+  return Process(process, pid);
+}
+
 Process::Process(Process&& other) noexcept : process_(other.process_), id_(other.id_) {
   other.process_ = nullptr;
 }
@@ -480,6 +486,14 @@ DWORD Process::ExitCode() const {
   DWORD code = 0;
   GetExitCodeProcess(process_, &code);
   return code;
+}
+
+std::string Process::ImagePath() const {
+  char path[MAX_PATH * 2] = {};
+  DWORD size = sizeof path;
+  if (!process_ || !QueryFullProcessImageNameA(process_, 0, path, &size))
+    throw DriverError("cannot tell the file of process " + std::to_string(id_) + ": " + LastErrorText());
+  return std::string(path, size);
 }
 
 void Process::Kill() {

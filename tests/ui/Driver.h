@@ -45,6 +45,9 @@ class Process {
   // directory when cwd is empty.
   static Process Start(const std::string& exe, const std::string& args = "",
                        const std::string& cwd = "");
+  // A program started by another, such as one the program under test
+  // started itself: ended with the object like one started here.
+  static Process Attach(DWORD pid);
   Process() = default;  // nothing started
   Process(Process&& other) noexcept;
   Process& operator=(Process&& other) noexcept;
@@ -56,6 +59,8 @@ class Process {
   bool Running() const;
   bool WaitExit(int timeoutMs = kTimeout) const;
   DWORD ExitCode() const;  // throws while the program still runs
+  // The full path of the program's file.
+  std::string ImagePath() const;
   void Kill();
 
  private:

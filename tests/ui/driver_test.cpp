@@ -375,4 +375,24 @@ TEST(Process, EndsTheProgramWhenItGoes) {
   EXPECT_TRUE(ui::TopWindows(pid).empty());
 }
 
+// A program found by its id is held like one started here: its file can be
+// told, and it ends with the object.
+TEST(Process, AttachedProgramEndsWithTheObject) {
+  ui::TempDir dir;
+  const std::string exe = ui::EnvPath("CANTIVOX_UI_FIXTURE");
+  auto upper = [](std::string text) {
+    CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+  };
+  auto started = ui::Process::Start(exe, "", dir.Path());
+  ui::WaitWindow(started.Id(), "Driver Fixture");
+  {
+    auto attached = ui::Process::Attach(started.Id());
+    EXPECT_EQ(attached.Id(), started.Id());
+    EXPECT_TRUE(attached.Running());
+    EXPECT_EQ(upper(attached.ImagePath()), upper(exe));
+  }
+  EXPECT_TRUE(started.WaitExit(5000));
+}
+
 }  // namespace

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
+#include <cstdlib>
 
 #include "Driver.h"
 
@@ -88,6 +90,53 @@ std::vector<int> RowsWithText(HWND window, int left, int top, int right, int bot
   }
   ReleaseDC(nullptr, screen);
   return rows;
+}
+
+COLORREF ScreenPixel(HWND window, int x, int y) {
+  POINT at{x, y};
+  ClientToScreen(window, &at);
+  HDC screen = GetDC(nullptr);
+  const COLORREF colour = GetPixel(screen, at.x, at.y);
+  ReleaseDC(nullptr, screen);
+  return colour;
+}
+
+bool Near(COLORREF a, COLORREF b, int tolerance) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// The pixels the screen shows of a window, row by row, once two captures in
+// a row agree (a window paints some time after it shows).
+std::vector<uint32_t> ScreenPixels(HWND window) {
+  const RECT r = ui::ScreenRect(window);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  auto capture = [&] {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    std::vector<uint32_t> pixels;
+    if (bits) pixels.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + width * height);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+  };
+  std::vector<uint32_t> last = capture();
+  for (int i = 0; i < 15; ++i) {
+    Sleep(60);
+    std::vector<uint32_t> next = capture();
+    if (next == last) break;
+    last = std::move(next);
+  }
+  return last;
 }
 
 class MainWindowTest : public ::testing::Test {
@@ -222,6 +271,37 @@ TEST_F(MainWindowTest, RegisteredDirectoryWithoutGameKeepsVersionVisible) {
   ExpectToolsEnabled(main, false);
 }
 
+// Only a file named Cantivox.exe makes an installation: a folder of that
+// name beside the tool, or in the registered directory, is no game.
+TEST_F(MainWindowTest, FolderNamedCantivoxExeIsNoGame) {
+  const std::string notFound = ") to Cantivox but this directory doesnt exists! Please reinstall Cantivox.";
+  ui::TempDir beside;
+  ui::MakeDirs(beside / "Cantivox.exe");
+  ui::TempDir registered;
+  ui::MakeDirs(registered / "Cantivox.exe");
+  const struct {
+    const char* name;
+    std::string toolDir;
+    std::string record;  // empty: no record
+  } cases[] = {
+      {"beside the tool", beside.Path(), ""},
+      {"in the registered directory", registered / "tool", registered.Path()},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ui::DeleteRegistryKey();
+    if (!c.record.empty()) ui::SetRegistryString("InstallDir", c.record);
+    app_.emplace(ui::Process::Start(ui::InstallTools(c.toolDir)));
+    const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+    EXPECT_EQ(box.text, "Found path (" + c.record + notFound);
+    ui::Answer(box, "OK");
+    HWND main = ui::WaitWindow(app_->Id(), kCaption);
+    EXPECT_EQ(Label(main, "Directory:"), kReason);
+    ExpectToolsEnabled(main, false);
+    app_->Kill();
+  }
+}
+
 TEST_F(MainWindowTest, RegistryValueOfWrongTypeIsReportedAndWindowStillOpens) {
   ui::TempDir elsewhere;
   ui::SetRegistryDword("InstallDir", 42);
@@ -339,6 +419,69 @@ TEST_F(MainWindowTest, AFailedRestartKeepsTheToolRunning) {
   EXPECT_EQ(Label(main, "Directory:"), other.Path());
   EXPECT_EQ(ui::ReadRegistryString("InstallDir"), other.Path());
   EXPECT_FALSE(app_->WaitExit(500));
+}
+
+// A directory too long for its label shows its end, with the middle left
+// out; the label's own text stays the whole path, for whoever reads it.
+TEST_F(MainWindowTest, LongDirectoryShowsItsEndAndKeepsTheWholeText) {
+  ui::TempDir root;
+  const std::string start = root / "Games of the whole family\\Singing and dancing\\Karaoke for the long winter evenings";
+  const std::string versionText = "1.1.0 final, the build for the people who read a version text to its very end, and then some more";
+  ui::TempDir elsewhere;
+  const std::string exe = ui::InstallTools(elsewhere.Path());
+  // What the directory label shows of each folder, and its text.
+  auto shown = [&](const std::string& dir) {
+    ui::MakeDirs(dir);
+    ui::InstallGame(dir);
+    ui::SetRegistryString("InstallDir", dir);
+    ui::SetRegistryString("InstallVer", versionText);
+    HWND main = Open(exe);
+    const HWND label = ui::FindRightOf(ui::Find(main, "Directory:", "Static"));
+    EXPECT_EQ(ui::Text(label), dir);
+    EXPECT_EQ(Label(main, "Version:"), versionText);
+    const std::vector<uint32_t> pixels = ScreenPixels(label);
+    ui::SaveScreenshot(main, "main-window-long-directory");
+    app_->Kill();
+    return pixels;
+  };
+  const std::vector<uint32_t> a = shown(start + "\\Middle one\\End A");
+  // Only the last folder differs: what the label shows differs.
+  EXPECT_NE(shown(start + "\\Middle one\\End B"), a) << "the end of the directory is not shown";
+  // Only a folder in the middle differs: left out, it does not show.
+  EXPECT_EQ(shown(start + "\\Middle two\\End A"), a) << "the directory is not shortened in its middle";
+}
+
+// The banner spans the window's whole width: its picture, 665 pixels wide,
+// is stretched over the 669 of the window, so no band of the window's face
+// shows at either side. Its gradient runs from dark blue to purple.
+TEST_F(MainWindowTest, BannerFillsTheWindowsWidth) {
+  ui::TempDir game;
+  ui::InstallGame(game.Path());
+  HWND main = Open(ui::InstallTools(game.Path()));
+  const HWND banner = ui::FindNth(main, "CvPictureBox", 0);
+  RECT client{}, mainClient{};
+  GetClientRect(banner, &client);
+  GetClientRect(main, &mainClient);
+  POINT origin{0, 0};
+  MapWindowPoints(banner, main, &origin, 1);
+  EXPECT_EQ(origin.x, 0);
+  EXPECT_EQ(origin.y, 0);
+  EXPECT_EQ(client.right, mainClient.right);
+  EXPECT_EQ(client.right, 669);
+  EXPECT_EQ(client.bottom, 65);
+  const COLORREF left = RGB(0x14, 0x21, 0x3D), right = RGB(0x5B, 0x2A, 0x86);
+  const struct {
+    int x;
+    COLORREF colour;
+  } columns[] = {{0, left}, {1, left}, {2, left}, {client.right - 3, right}, {client.right - 2, right},
+                 {client.right - 1, right}};
+  for (const auto& column : columns)
+    for (int y : {1L, client.bottom / 2, client.bottom - 2}) {
+      COLORREF seen = 0;
+      EXPECT_TRUE(ui::PollFor([&] { return Near(seen = ScreenPixel(banner, column.x, static_cast<int>(y)), column.colour, 24); }, 2000))
+          << "at " << column.x << "," << y << " the banner shows " << std::hex << seen;
+    }
+  ui::SaveScreenshot(main, "main-window-banner");
 }
 
 // The file dialogs, the folder dialog and the shell are loaded when first

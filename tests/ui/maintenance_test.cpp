@@ -336,4 +336,23 @@ TEST_F(MaintenanceTest, EscCancelAndTheCloseBoxClearNothing) {
   }
 }
 
+// A registered directory that is no full path ("Cantivox", found from the
+// tool's working directory) could name another folder at every use: Temp is
+// not cleared, and the user is told why. The cover cache, one file, goes.
+TEST_F(MaintenanceTest, RelativeInstallationFolderIsNotCleared) {
+  app_->Kill();
+  ui::SetRegistryString("InstallDir", "Cantivox");
+  app_.emplace(ui::Process::Start(ui::InstallTools(toolDir_.Path()), "", root_.Path()));
+  main_ = ui::WaitWindow(app_->Id(), kMainCaption);
+  MakeTemp();
+  ui::WriteFileBytes(Cache(), "covers");
+  HWND window = Open();
+  Check(window, {"Clear Temp directory", "Clear covers cache"});
+  ClearAndExpect(window, {"Temp directory not cleared: Cantivox\\Temp\\ is not a full folder path.", kCacheDone});
+  ui::WaitGone(window);
+  EXPECT_TRUE(ui::FileExists(Temp() + "\\session.tmp"));
+  EXPECT_TRUE(ui::FileExists(Temp() + "\\songs\\previews\\b.jpg"));
+  EXPECT_FALSE(ui::FileExists(Cache()));
+}
+
 }  // namespace

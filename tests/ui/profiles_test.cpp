@@ -569,3 +569,100 @@ TEST_F(ProfilesTest, AvatarMenuAndHint) {
 }
 
 }  // namespace
+
+namespace {
+
+// The picture area is 100 x 100 at 16,24 of the editor, the sunken edge
+// around it lying outside; the editor's client area is 353 x 159.
+TEST_F(ProfilesTest, PictureAreaIsAHundredPixelsSquareAt16And24) {
+  Manager m = Open();
+  Editor e = Add(m);
+  RECT editor{}, area{};
+  GetClientRect(e.dialog, &editor);
+  GetClientRect(e.avatar, &area);
+  EXPECT_EQ(editor.right, 353);
+  EXPECT_NEAR(editor.bottom, 159, 1);
+  EXPECT_EQ(area.right, 100);
+  EXPECT_EQ(area.bottom, 100);
+  POINT origin{0, 0};
+  MapWindowPoints(e.avatar, e.dialog, &origin, 1);
+  EXPECT_EQ(origin.x, 16);
+  EXPECT_EQ(origin.y, 24);
+  // A picture higher than wide fills the area's height, its first row to
+  // its last.
+  ChoosePicture(e.Button("Set"), Picture("small.jpeg"));
+  for (int y : {0, 99}) EXPECT_TRUE(e.Shows(50, y, RGB(0x27, 0xAE, 0x60)));
+  ui::SaveScreenshot(e.dialog, "profile_editor_picture_area");
+  Press(e, "Cancel");
+}
+
+// Only a double-click chooses a picture; one click neither opens the
+// picture dialog nor changes the picture shown.
+TEST_F(ProfilesTest, SingleClickOnThePictureDoesNothing) {
+  MakeProfile("p", "[profile]\r\nname=P\r\navatar=avatar.jpg\r\n");
+  ui::WriteFileBytes(Folder("p") + "\\avatar.jpg", ui::ReadFileBytes(Picture("wide.jpg")));
+  Manager m = Open();
+  ui::Click(m.Button("Modify"));
+  Editor e = WaitEditor();
+  ASSERT_TRUE(e.Shows(50, 50, RGB(255, 255, 255)));
+  for (int click = 0; click < 2; ++click) {
+    ui::Click(e.avatar);
+    Sleep(300);  // the time a double-click may take
+  }
+  EXPECT_FALSE(ui::PollFor(
+      [&] {
+        for (HWND w : ui::TopWindows(Pid()))
+          if (ui::Text(w) == "Open") return true;
+        return false;
+      },
+      1000))
+      << "a single click opened the picture dialog";
+  ExpectNoMessageBox();
+  EXPECT_TRUE(e.Shows(50, 50, RGB(255, 255, 255)));
+  Press(e, "Save");
+  EXPECT_EQ(ui::ReadFileBytes(Folder("p") + "\\avatar.jpg"), ui::ReadFileBytes(Picture("wide.jpg")));
+}
+
+// A stored avatar removed and another picture set in its place: "Save"
+// stores the new picture as avatar.jpg.
+TEST_F(ProfilesTest, StoredAvatarRemovedThenSetAndSaved) {
+  MakeProfile("p", "[profile]\r\nname=P\r\nlogin=p\r\nlocked=no\r\navatar=avatar.jpg\r\n");
+  ui::WriteFileBytes(Folder("p") + "\\avatar.jpg", ui::ReadFileBytes(Picture("wide.jpg")));
+  Manager m = Open();
+  ui::Click(m.Button("Modify"));
+  Editor e = WaitEditor();
+  ASSERT_TRUE(e.Shows(50, 50, RGB(255, 255, 255)));
+  ui::Click(e.Button("Remove"));
+  EXPECT_TRUE(e.ShowsNothing());
+  ChoosePicture(e.Button("Set"), Picture("small.jpeg"));
+  EXPECT_TRUE(e.Shows(50, 50, RGB(0xF1, 0xC4, 0x0F)));
+  Press(e, "Save");
+  ExpectNoMessageBox();
+  EXPECT_EQ(ui::ReadFileBytes(Folder("p") + "\\avatar.jpg"), ui::ReadFileBytes(Picture("small.jpeg")));
+  EXPECT_EQ(ProfileText("p"), "[profile]\r\nname=P\r\nlogin=p\r\nlocked=no\r\navatar=avatar.jpg\r\n");
+  // Opened again, the new picture shows.
+  ui::Click(m.Button("Modify"));
+  e = WaitEditor();
+  EXPECT_TRUE(e.Shows(50, 50, RGB(0xF1, 0xC4, 0x0F)));
+  Press(e, "Cancel");
+}
+
+// A stored avatar named in other letters than the file's own is the file
+// already in place: "Save" keeps it without a word, rather than failing to
+// copy it onto itself and dropping it.
+TEST_F(ProfilesTest, StoredAvatarUnderAnotherSpellingIsKept) {
+  MakeProfile("p", "[profile]\r\nname=P\r\navatar=AVATAR.JPG\r\n");
+  ui::WriteFileBytes(Folder("p") + "\\avatar.jpg", ui::ReadFileBytes(Picture("wide.jpg")));
+  Manager m = Open();
+  ui::Click(m.Button("Modify"));
+  Editor e = WaitEditor();
+  ExpectNoMessageBox();
+  EXPECT_TRUE(e.Shows(50, 50, RGB(255, 255, 255)));
+  Press(e, "Save");
+  ExpectNoMessageBox();
+  EXPECT_EQ(ui::ReadFileBytes(Folder("p") + "\\avatar.jpg"), ui::ReadFileBytes(Picture("wide.jpg")));
+  // The key now names the file as it is spelt, in its place.
+  EXPECT_EQ(ProfileText("p"), "[profile]\r\nname=P\r\navatar=avatar.jpg\r\nlogin=\r\nlocked=no\r\n");
+}
+
+}  // namespace

@@ -177,3 +177,51 @@ TEST_F(RunSpecialTest, MainWindowRunStartsTheGameInItsDirectoryWithoutParameters
 }
 
 }  // namespace
+
+namespace {
+
+// The switches are whatever check boxes stand inside the tagged group boxes.
+// Should the window's layout no longer keep to that (changed here from
+// outside, as a careless edit of the layout would), composing stops with an
+// error report naming the control, before anything is asked or launched;
+// the window stays open.
+TEST_F(RunSpecialTest, LayoutThatBreaksTheSwitchGroupsIsRefused) {
+  const HWND composer = OpenComposer();
+  auto expectRefusal = [&](const std::string& text) {
+    ui::Click(ui::Find(composer, "Run Cantivox", "Button"));
+    const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
+    EXPECT_EQ(box.caption, "Cantivox Tools  0.2.1.7");
+    EXPECT_EQ(box.icon, ui::Icon::Error) << ui::IconName(box.icon);
+    EXPECT_EQ(box.text, text);
+    ui::Answer(box, "OK");
+    EXPECT_FALSE(ui::PollFor([&] { return ui::FindMessageBox(app_->Id()).has_value(); }, 300))
+        << "a question after the error";
+    EXPECT_TRUE(ui::Visible(composer));
+  };
+
+  // A radio button moved into the "Log" group.
+  const HWND openGl = Item(composer, "Renderer", "OpenGL");
+  const HWND noErrors = ui::Find(composer, "No errors", "Button");
+  const RECT log = ui::ScreenRect(ui::Find(composer, "Log", "Button"));
+  const RECT before = ui::ScreenRect(openGl);
+  POINT place{ui::ScreenRect(noErrors).left, log.bottom - (before.bottom - before.top) - 2};
+  ScreenToClient(composer, &place);
+  SetWindowPos(openGl, nullptr, place.x, place.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ui::SaveScreenshot(composer, "run-special-broken-layout");
+  expectRefusal("'OpenGL' in switch group 'Log' is not a check box.");
+
+  // Put back, the window composes again.
+  POINT back{before.left, before.top};
+  ScreenToClient(composer, &back);
+  SetWindowPos(openGl, nullptr, back.x, back.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ui::Click(ui::Find(composer, "Run Cantivox", "Button"));
+  ui::Answer(ui::WaitMessageBox(app_->Id()), "No");
+
+  // A tagged group that is no group box any more.
+  const HWND other = ui::Find(composer, "Other", "Button");
+  SetWindowLongA(other, GWL_STYLE, (GetWindowLongA(other, GWL_STYLE) & ~BS_TYPEMASK) | BS_PUSHBUTTON);
+  expectRefusal("Switch group 'Other' is not a group box.");
+  EXPECT_FALSE(AnyLaunchWithin(500));
+}
+
+}  // namespace

@@ -119,6 +119,26 @@ TEST_F(PictureBoxTest, PaintsThePictureFittedAndCentred) {
   }
 }
 
+// With the stretch style the picture covers the box, whatever its aspect.
+TEST_F(PictureBoxTest, StretchStyleFillsTheWholeBox) {
+  DestroyWindow(box_);
+  box_ = MakeBox(WS_CHILD | WS_VISIBLE | kPictureBoxStretch, kBoxId);
+  const unsigned red = 0xFF0000, blue = 0x0000FF;
+  // 4 x 1, red left and blue right: 200 x 100 in the box, split down the middle.
+  SetPicture(box_, Solid(4, 1, {red, blue}));
+  std::vector<unsigned> pixels = Capture();
+  for (int y : {0, 5, 50, 94, 99}) {
+    EXPECT_EQ(pixels[y * kBoxW + 0], red) << "left edge, row " << y;
+    EXPECT_EQ(pixels[y * kBoxW + 10], red) << "row " << y;
+    EXPECT_EQ(pixels[y * kBoxW + 190], blue) << "row " << y;
+    EXPECT_EQ(pixels[y * kBoxW + kBoxW - 1], blue) << "right edge, row " << y;
+  }
+  // 1 x 1 is not only enlarged to the height but over the whole width.
+  SetPicture(box_, Solid(1, 1, {red}));
+  pixels = Capture();
+  for (int x : {0, 50, 199}) EXPECT_EQ(pixels[50 * kBoxW + x], red) << "column " << x;
+}
+
 TEST_F(PictureBoxTest, ClicksAndContextMenuReachTheParent) {
   const auto box = reinterpret_cast<WPARAM>(box_);
   struct Case {
