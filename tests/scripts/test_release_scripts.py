@@ -5,6 +5,7 @@ import importlib.util
 import io
 import os
 import pathlib
+import re
 import struct
 import subprocess
 import tempfile
@@ -154,6 +155,15 @@ class GuideHtml(unittest.TestCase):
         self.assertIn('src="data:image/png;base64,iVBORyBwaWN0dXJl"', page)
         self.assertIn("<title>Cantivox Tools 1.2.3.4: player's guide</title>", page)
         self.assertIn("<td>2</td>", page)
+
+    def test_every_link_within_the_guide_leads_to_a_heading(self):
+        d = pathlib.Path(tempfile.mkdtemp())
+        guide = SCRIPTS.parent / "docs" / "guide.md"
+        self.assertEqual(run("guide-html", guide, "1", d / "g.html").returncode, 0)
+        page = (d / "g.html").read_text()
+        links = set(re.findall(r'href="#([^"]+)"', page))
+        self.assertTrue(links)
+        self.assertEqual(links - set(re.findall(r'<h\d id="([^"]+)"', page)), set())
 
     def test_a_missing_picture_fails(self):
         d = pathlib.Path(tempfile.mkdtemp())
