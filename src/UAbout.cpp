@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <string>
 
-#include "UMain.h"
 #include "core/ColourEffect.h"
 #include "forms/UAbout.rh"
 #include "toolkit/Application.h"
+#include "toolkit/FileVersion.h"
 
 TFAbout* FAbout = nullptr;
 
@@ -63,7 +63,7 @@ void TFAbout::SetFonts() {
   SendDlgItemMessageA(Handle(), IDC_Label3, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
 }
 
-void TFAbout::FormCreate() { SetText(IDC_lVersion, FMain->GetFileVersionText(Application::ExeName())); }
+void TFAbout::FormCreate() { SetText(IDC_lVersion, GetFileVersionText(Application::ExeName())); }
 
 void TFAbout::OnDestroy() {
   KillTimer(Handle(), IDT_tMagicColor);

@@ -1,6 +1,5 @@
 #include "UConfigure.h"
 
-#include "UMain.h"
 #include "core/ConfigValues.h"
 #include "forms/UConfigure.rh"
 #include "forms/app.rh"
@@ -32,7 +31,7 @@ int ScreenDpi() {
 
 }  // namespace
 
-TFConfigure::TFConfigure() : Form(IDD_CONFIGURE) {}
+TFConfigure::TFConfigure(const Installation& installation) : Form(IDD_CONFIGURE), installation_(installation) {}
 
 TFConfigure::~TFConfigure() = default;
 
@@ -73,7 +72,7 @@ void TFConfigure::FormCreate() {
 
 void TFConfigure::FormDestroy() { FConfig.reset(); }
 
-std::string TFConfigure::ConfigPath() const { return FMain->InstallDir() + "\\config.ini"; }
+std::string TFConfigure::ConfigPath() const { return installation_.ConfigFile(); }
 
 // Values that are missing or cannot be used leave what the window shows.
 void TFConfigure::ReadSettings() {

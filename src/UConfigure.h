@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "Installation.h"
 #include "toolkit/Form.h"
 #include "toolkit/Handles.h"
 #include "toolkit/IniFile.h"
@@ -11,7 +12,7 @@
 // the file.
 class TFConfigure : public Form {
  public:
-  TFConfigure();
+  explicit TFConfigure(const Installation& installation);
   ~TFConfigure() override;
 
  protected:
@@ -38,6 +39,7 @@ class TFConfigure : public Form {
   void bSaveClick();
   void bCloseClick();
 
+  Installation installation_;
   std::unique_ptr<IniFile> FConfig;
   GdiObject boldFont_;
 };

@@ -23,7 +23,7 @@ TFMain* FMain = nullptr;
 const char kGameRegistryKey[] = "SOFTWARE\\Cantivox";
 
 namespace {
-const char kGameExe[] = "\\Cantivox.exe";
+const std::string kGameExe = std::string("\\") + kGameExeName;
 const char kNoInstallation[] = "Wrong or none directory in registry. Please reinstall Cantivox!";
 }
 
@@ -105,17 +105,10 @@ std::string TFMain::GetFileVersionText(const std::string& fileName) const {
   return ::GetFileVersionText(fileName);
 }
 
+Installation TFMain::TheInstallation() const { return Installation(FInstallDir, FInstallVer); }
+
 bool TFMain::LaunchGame(HWND owner, const std::string* parameters) const {
-  // The file is quoted; the working directory is not, because the shell
-  // takes a quoted directory as no directory at all and the game would
-  // start in the tool's own current directory.
-  const std::string file = "\"" + FInstallDir + kGameExe + "\"";
-  const std::string directory = FInstallDir;
-  if (ShellOpen(owner, file, parameters, &directory, SW_SHOWNORMAL)) return true;
-  // The game's file was removed, is held, or is no program.
-  Application::ErrorBox("Cantivox could not be started: " + FInstallDir + kGameExe +
-                        ". Check that the game is installed there, or reinstall Cantivox.");
-  return false;
+  return TheInstallation().LaunchGame(owner, parameters);
 }
 
 ClearOutcome TFMain::ClearDirectory(const std::string& directory) const { return ClearDirectoryTree(directory); }
@@ -177,7 +170,7 @@ void TFMain::Button1Click() {
     return;
   const std::string dir = ExtractFileDir(file);
   if (dir == FInstallDir) return;
-  if (UpperAscii(ExtractFileName(file)) != UpperAscii("Cantivox.exe")) {
+  if (UpperAscii(ExtractFileName(file)) != UpperAscii(kGameExeName)) {
     Application::Message("Invaild directory :). Nothing changed.");
     return;
   }
@@ -191,8 +184,8 @@ void TFMain::Button1Click() {
   FormClose();
 }
 
-void TFMain::bProfileManagerClick() { OpenTool(FProfileManager); }
-void TFMain::bConfigClick() { OpenTool(FConfigure); }
-void TFMain::bMaintenanceClick() { OpenTool(FMaintenance); }
-void TFMain::bRunSpecialClick() { OpenTool(FRunSpecial); }
+void TFMain::bProfileManagerClick() { OpenTool(FProfileManager, TheInstallation()); }
+void TFMain::bConfigClick() { OpenTool(FConfigure, TheInstallation()); }
+void TFMain::bMaintenanceClick() { OpenTool(FMaintenance, TheInstallation()); }
+void TFMain::bRunSpecialClick() { OpenTool(FRunSpecial, TheInstallation()); }
 void TFMain::bAboutClick() { OpenTool(FAbout); }

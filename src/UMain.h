@@ -2,6 +2,7 @@
 #include <memory>
 #include <string>
 
+#include "Installation.h"
 #include "toolkit/DirectoryClear.h"
 #include "toolkit/Form.h"
 #include "toolkit/Handles.h"
@@ -15,11 +16,11 @@ class TFMain : public Form {
 
   const std::string& InstallDir() const { return FInstallDir; }
   const std::string& InstallVer() const { return FInstallVer; }
+  // What the tool windows are handed: the installation as settled now.
+  Installation TheInstallation() const;
 
   std::string GetFileVersionText(const std::string& fileName) const;
-  // Starts the game from the installation directory through the shell, on
-  // behalf of `owner`, without waiting for it. When the shell cannot start
-  // it, says so in the error box and returns false.
+  // Installation::LaunchGame for the installation as settled now.
   [[nodiscard]] bool LaunchGame(HWND owner, const std::string* parameters) const;
   // Empties a directory and keeps it; see ClearDirectoryTree.
   ClearOutcome ClearDirectory(const std::string& directory) const;
@@ -50,11 +51,11 @@ class TFMain : public Form {
   // Creates a tool window owned by this one, stores it in its global
   // instance variable, shows it modally and destroys it however showing
   // ends.
-  template <typename T>
-  void OpenTool(T*& instance) {
-    auto form = std::make_unique<T>();
-    InstanceGuard<T> guard(instance, form.get());
-    form->ShowModal(Handle());
+  template <typename T, typename... Args>
+  void OpenTool(T*& instance, Args&&... args) {
+    T form(std::forward<Args>(args)...);
+    InstanceGuard<T> guard(instance, &form);
+    form.ShowModal(Handle());
   }
 
   std::unique_ptr<Registry> FRegistry;

@@ -1,6 +1,5 @@
 #include "UMaintenance.h"
 
-#include "UMain.h"
 #include "forms/UMaintenance.rh"
 #include "forms/app.rh"
 #include "toolkit/Application.h"
@@ -26,7 +25,8 @@ std::string TempOutcomeText(const ClearOutcome& outcome, const std::string& path
 
 }  // namespace
 
-TFMaintenance::TFMaintenance() : Form(IDD_MAINTENANCE) {}
+TFMaintenance::TFMaintenance(const Installation& installation)
+    : Form(IDD_MAINTENANCE), installation_(installation) {}
 
 bool TFMaintenance::OnInit() {
   SetIcon(IDI_APP);
@@ -48,14 +48,13 @@ bool TFMaintenance::OnCommand(int id, int code, HWND) {
 // steps there.
 void TFMaintenance::bClearClick() {
   if (Busy()) return;
-  const std::string installDir = FMain->InstallDir();
   if (Checked(IDC_CheckBox1)) {
-    const bool stopped = !ClearTempDirectory(installDir + "\\Temp\\");
+    const bool stopped = !ClearTempDirectory(installation_.TempDir());
     Close(IDCANCEL);
     if (stopped) return;
   }
   if (Checked(IDC_CheckBox2)) {
-    DeleteCoversCache(installDir + "\\covers.cache");
+    DeleteCoversCache(installation_.CoversCache());
     Close(IDCANCEL);
   }
   if (!Checked(IDC_CheckBox1) && !Checked(IDC_CheckBox2)) Application::Message("Nothing checked. Not clearing.");

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "Installation.h"
 #include "toolkit/Form.h"
 
 // "Maintenance": empties the game's Temp directory and deletes its cover
@@ -8,7 +9,7 @@
 // checked.
 class TFMaintenance : public Form {
  public:
-  TFMaintenance();
+  explicit TFMaintenance(const Installation& installation);
 
  protected:
   bool OnInit() override;
@@ -21,6 +22,8 @@ class TFMaintenance : public Form {
   // False when the user stopped the clearing.
   bool ClearTempDirectory(const std::string& path);
   void DeleteCoversCache(const std::string& path);
+
+  Installation installation_;
 };
 
 extern TFMaintenance* FMaintenance;

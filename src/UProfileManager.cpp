@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "UMain.h"
 #include "UProfile.h"
 #include "core/ProfileNames.h"
 #include "core/Text.h"
@@ -71,7 +70,8 @@ std::string CheckProfile(const ProfileStore::Values& values) {
 
 }  // namespace
 
-TFProfileManager::TFProfileManager() : Form(IDD_PROFILEMANAGER) {}
+TFProfileManager::TFProfileManager(const Installation& installation)
+    : Form(IDD_PROFILEMANAGER), installation_(installation) {}
 
 TFProfileManager::~TFProfileManager() = default;
 
@@ -114,7 +114,7 @@ void TFProfileManager::RefreshProfiles() {
     KeysOff keysOff(list);
     RedrawOff quiet(list);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    FProfiles = ProfileStore::Enumerate(FMain->InstallDir());
+    FProfiles = ProfileStore::Enumerate(installation_.Dir());
     size_t bytes = 0;
     for (const auto& profile : FProfiles) bytes += profile.name.size() + 1;
     SendMessageA(list, LB_INITSTORAGE, FProfiles.size(), bytes);
@@ -182,7 +182,7 @@ void TFProfileManager::AddProfile(TFProfile& editor) {
     Application::Message("Cannot create this profile because there already exists profile with this name");
     return;
   }
-  FProfileFile = ProfileStore::NewProfileFile(FMain->InstallDir(), name);
+  FProfileFile = ProfileStore::NewProfileFile(installation_.Dir(), name);
   ProfileStore::CreateProfileFolder(FProfileFile);
   FProfileIni = std::make_unique<IniFile>(FProfileFile);
   SaveProfile(editor);
@@ -201,7 +201,7 @@ void TFProfileManager::bModyfiClick() {
 
 void TFProfileManager::ModifyProfile(TFProfile& editor) {
   const std::string folder = FProfiles[SelectedIndex()].folder;
-  FProfileFile = ProfileStore::ProfileFile(FMain->InstallDir(), folder);
+  FProfileFile = ProfileStore::ProfileFile(installation_.Dir(), folder);
   FProfileIni = std::make_unique<IniFile>(FProfileFile);
   editor.Load(ProfileStore::Read(*FProfileIni), FProfileFile);
   if (ShowEditor(editor) == IDYES) SaveProfile(editor);
@@ -223,7 +223,7 @@ void TFProfileManager::bDelClick() {
     return;
   // A large profile folder takes a while under Wine; the window stays alive
   // and counts meanwhile.
-  ProfileStore::Delete(FMain->InstallDir(), folder,
+  ProfileStore::Delete(installation_.Dir(), folder,
                        [this](const std::string& dir) { (void)ClearInBackground(*this, dir, false); });
   RefreshProfiles();
   SelectIndex(index);

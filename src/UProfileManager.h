@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "Installation.h"
 #include "ProfileStore.h"
 #include "toolkit/Form.h"
 #include "toolkit/IniFile.h"
@@ -14,7 +15,7 @@ class TFProfile;
 // profile editor created for that one use.
 class TFProfileManager : public Form {
  public:
-  TFProfileManager();
+  explicit TFProfileManager(const Installation& installation);
   ~TFProfileManager() override;
 
   // Rebuilds the list from disk and selects the first profile.
@@ -52,6 +53,7 @@ class TFProfileManager : public Form {
   std::vector<ProfileStore::Entry> FProfiles;
   std::unique_ptr<IniFile> FProfileIni;
   std::string FProfileFile;
+  Installation installation_;
 };
 
 extern TFProfileManager* FProfileManager;

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "UMain.h"
 #include "core/LaunchParams.h"
 #include "forms/URunSpecial.rh"
 #include "toolkit/Application.h"
@@ -57,7 +56,8 @@ std::string ControlName(HWND control) {
 
 }  // namespace
 
-TFRunSpecial::TFRunSpecial() : Form(IDD_RUNSPECIAL) {}
+TFRunSpecial::TFRunSpecial(const Installation& installation)
+    : Form(IDD_RUNSPECIAL), installation_(installation) {}
 
 bool TFRunSpecial::OnInit() {
   // Radio buttons have no checked state in a dialog template.
@@ -123,7 +123,7 @@ void TFRunSpecial::bRunClick() {
                                    ? "Cantivox will run with default parametrs!"
                                    : "Cantivox will run with this parametrs:\n\r" + parameters;
   if (!Application::ConfirmInformation(question)) return;
-  (void)FMain->LaunchGame(Handle(), &parameters);
+  (void)installation_.LaunchGame(Handle(), &parameters);
 }
 
 void TFRunSpecial::bCancelClick() { Close(IDCANCEL); }

@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "Installation.h"
 #include "toolkit/Form.h"
 
 // "Run Cantivox with parametrs": the user picks renderer, resolution,
@@ -9,7 +10,7 @@
 // the game with them. The window stays open for further runs.
 class TFRunSpecial : public Form {
  public:
-  TFRunSpecial();
+  explicit TFRunSpecial(const Installation& installation);
 
   // The parameter text for the window's current choices; changes nothing.
   std::string ComposeParameters() const;
@@ -25,6 +26,8 @@ class TFRunSpecial : public Form {
   std::vector<std::string> CheckedSwitches() const;
   // The control's tag, stored in the string table beside the hints.
   std::string Tag(int id) const;
+
+  Installation installation_;
 };
 
 extern TFRunSpecial* FRunSpecial;
