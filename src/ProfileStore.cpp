@@ -15,9 +15,6 @@ namespace {
 
 constexpr char kProfileFileName[] = "profile.cvp";
 
-// In a double-byte code page the second byte of a character may equal '\';
-// the name rules must not take it for a separator.
-bool IsAnsiLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
 
 std::string FolderOf(const std::string& profileFile) { return ExtractFileDir(profileFile); }
 
@@ -61,7 +58,7 @@ std::vector<Entry> Enumerate(const std::string& installDir) {
 }
 
 std::string NewProfileNameProblem(const std::string& name) {
-  return ProfileNameFaultText(CheckNewProfileName(name, IsAnsiLeadByte), name);
+  return ProfileNameFaultText(CheckNewProfileName(name), name);
 }
 
 std::string NewProfileFile(const std::string& installDir, const std::string& name) {
@@ -70,7 +67,7 @@ std::string NewProfileFile(const std::string& installDir, const std::string& nam
   // A number can turn a valid name into a device name ("COM" + "1"): draw
   // again, as for a folder that exists.
   for (std::string folder = name; DirectoryExists(FolderOf(file)) ||
-                                  CheckNewProfileName(folder, IsAnsiLeadByte) != NameFault::None;) {
+                                  CheckNewProfileName(folder) != NameFault::None;) {
     folder = name + std::to_string(Random(2147483647));
     file = ProfileFile(installDir, folder);
   }
@@ -93,7 +90,7 @@ Values Read(const IniFile& ini) {
 }
 
 std::optional<std::string> StoredAvatarPath(const std::string& profileFile, const std::string& avatarName) {
-  if (!IsSafeAvatarName(avatarName, IsAnsiLeadByte)) return std::nullopt;
+  if (!IsSafeAvatarName(avatarName)) return std::nullopt;
   return FolderOf(profileFile) + "\\" + avatarName;
 }
 
@@ -136,7 +133,7 @@ void Delete(const std::string& installDir, const std::string& folder,
   // The platform reads such a name as another path ("Anna." is "Anna", '?'
   // stands for a character outside the code page and matches any): clearing
   // it could empty some other folder.
-  if (CheckFileName(folder, IsAnsiLeadByte) != NameFault::None)
+  if (CheckFileName(folder) != NameFault::None)
     throw Error::Format("Cannot delete the profile folder \"%s\": Windows cannot address it by this name",
                         folder.c_str());
   const std::string dir = ProfilesDir(installDir) + "\\" + folder;

@@ -34,8 +34,8 @@ class TFAbout : public Form {
 
   ColourTimer magic_;
 
-  GdiObject bigFont_;
-  GdiObject titleFont_;
+  FontHandle bigFont_;
+  FontHandle titleFont_;
 };
 
 extern TFAbout* FAbout;

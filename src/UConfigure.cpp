@@ -17,17 +17,10 @@ const char kPath[] = "Path";
 const char kNet[] = "Net";
 const char kDefaultSongs[] = "Default";
 
-// The client area at 96 DPI.
-constexpr int kClientWidth = 577;
-constexpr int kClientHeight = 170;
+constexpr int kClientWidth = CONFIGURE_W;
+constexpr int kClientHeight = CONFIGURE_H;
 
-int ScreenDpi() {
-  struct ScreenDc {
-    HDC dc = GetDC(nullptr);
-    ~ScreenDc() { ReleaseDC(nullptr, dc); }
-  } screen;
-  return GetDeviceCaps(screen.dc, LOGPIXELSY);
-}
+int ScreenDpi() { return GetDeviceCaps(ScreenDC().Get(), LOGPIXELSY); }
 
 }  // namespace
 
@@ -38,8 +31,8 @@ TFConfigure::~TFConfigure() = default;
 bool TFConfigure::OnInit() {
   SetIcon(IDI_APP);
   FitClientArea();
-  boldFont_.Reset(MakeBoldFont());
-  SetFont(IDC_lSongsDir, static_cast<HFONT>(boldFont_.Get()));
+  boldFont_ = MakeBoldFont();
+  SetFont(IDC_lSongsDir, boldFont_.Get());
   // Radio buttons cannot be checked by their template.
   SetRadioIndex(IDC_rbMonitor1, IDC_rbMonitor2, 0);
   SetRadioIndex(IDC_rbFullON, IDC_rbFullOFF, 0);

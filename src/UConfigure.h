@@ -41,7 +41,7 @@ class TFConfigure : public Form {
 
   Installation installation_;
   std::unique_ptr<IniFile> FConfig;
-  GdiObject boldFont_;
+  FontHandle boldFont_;
 };
 
 extern TFConfigure* FConfigure;

@@ -33,9 +33,9 @@ TFMain::~TFMain() = default;
 
 bool TFMain::OnInit() {
   SetIcon(IDI_APP);
-  boldFont_.Reset(MakeBoldFont());
-  SetFont(IDC_lVersion, static_cast<HFONT>(boldFont_.Get()));
-  SetFont(IDC_lDefaultDir, static_cast<HFONT>(boldFont_.Get()));
+  boldFont_ = MakeBoldFont();
+  SetFont(IDC_lVersion, boldFont_.Get());
+  SetFont(IDC_lDefaultDir, boldFont_.Get());
   ShowBanner();
   try {
     FormCreate();

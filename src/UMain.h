@@ -61,7 +61,7 @@ class TFMain : public Form {
   std::unique_ptr<Registry> FRegistry;
   std::string FInstallDir;
   std::string FInstallVer;
-  GdiObject boldFont_;
+  FontHandle boldFont_;
 };
 
 extern TFMain* FMain;

@@ -3,13 +3,19 @@
 #include <string>
 
 #include "UMain.h"
+#include "core/Text.h"
+#include "forms/app.rh"
 #include "toolkit/Application.h"
 #include "toolkit/PictureBox.h"
 
 namespace {
 
+// Every path and name rule walks ANSI text by the system's code page.
+bool IsAnsiLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
+
 int Run(HINSTANCE instance) {
-  Application::Initialize(instance);
+  SetLeadBytePredicate(IsAnsiLeadByte);
+  Application::Initialize(instance, IDI_APP);
   RegisterPictureBox(instance);
   Application::SetTitle("Cantivox Tools ");
 

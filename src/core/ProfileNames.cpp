@@ -1,5 +1,7 @@
 #include "core/ProfileNames.h"
 
+#include "core/Text.h"
+
 #include <array>
 
 namespace {
@@ -9,7 +11,7 @@ template <typename Visit>
 void ForEachCharacter(std::string_view name, LeadBytePredicate isLeadByte, Visit visit) {
   for (size_t i = 0; i < name.size(); ++i) {
     const auto c = static_cast<unsigned char>(name[i]);
-    if (isLeadByte && isLeadByte(c) && i + 1 < name.size()) {
+    if ((isLeadByte ? isLeadByte(c) : IsLeadByte(c)) && i + 1 < name.size()) {
       ++i;
       continue;
     }

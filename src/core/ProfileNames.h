@@ -28,7 +28,7 @@ inline constexpr size_t kMaxNameLength = 255;
 // Checks one file or folder name (not a path). In a double-byte code page
 // the second byte of a character may equal '\' or '|'; `isLeadByte` tells the
 // lead bytes so that such characters are not taken for separators (nullptr:
-// no double-byte code page).
+// the installed IsLeadByte of core/Text.h, as the program uses it).
 NameFault CheckFileName(std::string_view name, LeadBytePredicate isLeadByte = nullptr);
 
 // The display name of a new profile becomes its folder name. Empty is

@@ -35,6 +35,8 @@ void SetLeadBytePredicate(LeadBytePredicate predicate) {
   isLeadByte = predicate ? predicate : NoLeadBytes;
 }
 
+bool IsLeadByte(unsigned char c) { return isLeadByte(c); }
+
 bool EndsWithSeparator(std::string_view path) {
   const size_t last = LastDelimiter(path);
   return last != std::string_view::npos && last + 1 == path.size() && path[last] == '\\';

@@ -10,10 +10,12 @@
 std::string UpperAscii(std::string_view text);
 
 // Tells whether a byte is the lead byte of a double-byte character in the
-// active code page. The Windows build installs IsDBCSLeadByte; the portable
-// default knows no double-byte code page.
+// active code page: the one way every path and name rule knows the code
+// page. The program's entry installs IsDBCSLeadByte; the portable default
+// knows no double-byte code page.
 using LeadBytePredicate = bool (*)(unsigned char);
 void SetLeadBytePredicate(LeadBytePredicate predicate);
+bool IsLeadByte(unsigned char c);
 
 // True when the last character is a path separator; a '\' that is the second
 // byte of a double-byte character does not count.

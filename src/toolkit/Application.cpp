@@ -15,8 +15,6 @@ bool terminated = false;
 
 const char kAppWindowClass[] = "CantivoxToolsApplication";
 
-bool IsLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
-
 // The application window is never seen: it only carries the task bar button
 // and hands activation on to the window the user works in.
 LRESULT CALLBACK AppWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -58,9 +56,8 @@ int Box(const std::string& text, const char* caption, UINT type) {
 
 }  // namespace
 
-void Initialize(HINSTANCE hInstance) {
+void Initialize(HINSTANCE hInstance, int iconId) {
   instance = hInstance;
-  SetLeadBytePredicate(IsLeadByte);
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
@@ -69,7 +66,7 @@ void Initialize(HINSTANCE hInstance) {
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = AppWindowProc;
   wc.hInstance = hInstance;
-  wc.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(1));
+  wc.hIcon = LoadIconA(hInstance, MAKEINTRESOURCEA(iconId));
   wc.lpszClassName = kAppWindowClass;
   RegisterClassExA(&wc);
 

@@ -8,7 +8,9 @@
 // loop, and the message box forms every window uses.
 namespace Application {
 
-void Initialize(HINSTANCE instance);
+// Makes the application's window, which carries the task bar button with the
+// program's icon resource `iconId`.
+void Initialize(HINSTANCE instance, int iconId);
 HINSTANCE Instance();
 
 // The title is the caption of the application's own window, which carries the

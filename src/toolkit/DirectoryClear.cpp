@@ -22,7 +22,7 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // with them.
 size_t NextSeparator(const std::string& path, size_t from) {
   for (size_t i = from; i < path.size(); ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size()) {
+    if (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
       ++i;
       continue;
     }

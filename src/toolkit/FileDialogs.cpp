@@ -13,7 +13,7 @@ bool OpenFileDialog(HWND owner, const std::string& filter, DWORD flags, std::str
     if (c == '|') c = '\0';
   filterList.append(2, '\0');
 
-  std::vector<char> file(32 * 1024, '\0');
+  std::vector<char> file(kFileNameBufferSize, '\0');
   OPENFILENAMEA ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;

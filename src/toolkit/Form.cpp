@@ -183,11 +183,11 @@ void Form::SetIcon(int iconId) {
   SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
-HFONT Form::MakeBoldFont() const {
+FontHandle Form::MakeBoldFont() const {
   LOGFONTA font{};
   GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)), sizeof font, &font);
   font.lfWeight = FW_BOLD;
-  return CreateFontIndirectA(&font);
+  return FontHandle(CreateFontIndirectA(&font));
 }
 
 void Form::SetFont(int id, HFONT font) {

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "toolkit/Handles.h"
+
 // The base of every window: a dialog made from its template, shown modally
 // (DialogBoxParamA) or as the program's main window (CreateDialogParamA).
 // One static dialog procedure forwards to the virtual handlers and is the one
@@ -58,7 +60,7 @@ class Form {
   void SetIcon(int iconId);
   // A bold copy of the window's own font. A dialog template carries one font
   // for all its controls; labels shown in bold get this one.
-  HFONT MakeBoldFont() const;
+  [[nodiscard]] FontHandle MakeBoldFont() const;
   void SetFont(int id, HFONT font);
 
  protected:

@@ -54,8 +54,9 @@ struct KernelHandleTraits {
   static Type Invalid() { return nullptr; }
   static void Close(Type h) { CloseHandle(h); }
 };
+template <typename T>
 struct GdiObjectTraits {
-  using Type = HGDIOBJ;
+  using Type = T;
   static Type Invalid() { return nullptr; }
   static void Close(Type h) { DeleteObject(h); }
 };
@@ -75,9 +76,61 @@ using RegKey = UniqueHandle<RegKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using GdiObject = UniqueHandle<GdiObjectTraits>;
+// A GDI object owned by its own type: no caller casts.
+template <typename T>
+using GdiObject = UniqueHandle<GdiObjectTraits<T>>;
+using FontHandle = GdiObject<HFONT>;
+using BitmapHandle = GdiObject<HBITMAP>;
+using BrushHandle = GdiObject<HBRUSH>;
 using MenuHandle = UniqueHandle<MenuTraits>;
 using HookHandle = UniqueHandle<HookTraits>;
+
+// The device contexts, each given back the way it was had.
+
+// The screen's, for reading its settings and pixels.
+class ScreenDC {
+ public:
+  ScreenDC() : dc_(GetDC(nullptr)) {}
+  ~ScreenDC() {
+    if (dc_) ReleaseDC(nullptr, dc_);
+  }
+  ScreenDC(const ScreenDC&) = delete;
+  ScreenDC& operator=(const ScreenDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// A memory context like `like`, to draw a bitmap from.
+class MemoryDC {
+ public:
+  explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
+  ~MemoryDC() {
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDC(const MemoryDC&) = delete;
+  MemoryDC& operator=(const MemoryDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+// A window's, between BeginPaint and EndPaint while WM_PAINT is handled.
+class PaintDC {
+ public:
+  explicit PaintDC(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+  ~PaintDC() { EndPaint(window_, &paint_); }
+  PaintDC(const PaintDC&) = delete;
+  PaintDC& operator=(const PaintDC&) = delete;
+  HDC Get() const { return dc_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
 
 // Selects an object into a device context and puts the old one back.
 class SelectGuard {

@@ -12,16 +12,12 @@
 
 namespace {
 
-// The game's INI files hold a few kilobytes; anything near this size is not
-// one of them and is neither read nor rewritten.
-constexpr LONGLONG kMaxFileSize = 16 << 20;
-
 // The platform's callers get their values in a 2048-character buffer.
 constexpr size_t kMaxValueLength = 2047;
 
 bool ReadAll(HANDLE file, std::string& text) {
   LARGE_INTEGER size;
-  if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxFileSize) return false;
+  if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxIniFileSize) return false;
   text.resize(static_cast<size_t>(size.QuadPart));
   DWORD read = 0;
   if (!text.empty() && !ReadFile(file, text.data(), static_cast<DWORD>(text.size()), &read, nullptr)) return false;

@@ -14,6 +14,10 @@
 // files must keep every byte that is not the key written. A file that
 // begins with a UTF-16 byte order mark is read and written in UTF-16, as the
 // platform's functions do; names and values stay ANSI text for the caller.
+// The game's INI files hold a few kilobytes; a file larger than this is not
+// one of them and is neither read nor rewritten.
+inline constexpr long long kMaxIniFileSize = 16 << 20;
+
 class IniFile {
  public:
   explicit IniFile(std::string fileName) : fileName_(std::move(fileName)) {}

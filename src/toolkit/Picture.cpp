@@ -52,33 +52,7 @@ BITMAPINFO TopDown32(int width, int height) {
   return info;
 }
 
-struct ScreenDC {
-  HDC dc = GetDC(nullptr);
-  ScreenDC() = default;
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
-  ~ScreenDC() { ReleaseDC(nullptr, dc); }
-};
-
 }  // namespace
-
-Picture::Picture(Picture&& other) noexcept { *this = std::move(other); }
-
-Picture& Picture::operator=(Picture&& other) noexcept {
-  if (this != &other) {
-    if (bitmap_) DeleteObject(bitmap_);
-    bitmap_ = std::exchange(other.bitmap_, nullptr);
-    width_ = std::exchange(other.width_, 0);
-    height_ = std::exchange(other.height_, 0);
-    sourceWidth_ = std::exchange(other.sourceWidth_, 0);
-    sourceHeight_ = std::exchange(other.sourceHeight_, 0);
-  }
-  return *this;
-}
-
-Picture::~Picture() {
-  if (bitmap_) DeleteObject(bitmap_);
-}
 
 Picture Picture::Blank(int width, int height, uint8_t** bits) {
   BITMAPINFO info = TopDown32(width, height);
@@ -86,7 +60,7 @@ Picture Picture::Blank(int width, int height, uint8_t** bits) {
   HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
   if (!bitmap) throw Error::Format("Not enough memory for a picture of %d x %d pixels", width, height);
   Picture picture;
-  picture.bitmap_ = bitmap;
+  picture.bitmap_.Reset(bitmap);
   picture.width_ = picture.sourceWidth_ = width;
   picture.height_ = picture.sourceHeight_ = height;
   *bits = static_cast<uint8_t*>(pixels);
@@ -123,8 +97,8 @@ Picture Picture::FromFile(const std::string& path, int boxW, int boxH) {
   // LoadImageA reads every bitmap format Windows knows (palettes, 16 and
   // 24 bits, bottom-up); GetDIBits then converts to the one layout the
   // picture box draws.
-  GdiObject loaded(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
-                              LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+  BitmapHandle loaded(static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+                                                      LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
   if (!loaded) {
     if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
       throw Error::Format("Cannot open file %s", path.c_str());
@@ -136,7 +110,7 @@ Picture Picture::FromFile(const std::string& path, int boxW, int boxH) {
   Picture picture = Blank(header.bmWidth, header.bmHeight, &bits);
   BITMAPINFO info = TopDown32(header.bmWidth, header.bmHeight);
   ScreenDC screen;
-  int rows = GetDIBits(screen.dc, static_cast<HBITMAP>(loaded.Get()), 0, header.bmHeight, bits, &info,
+  int rows = GetDIBits(screen.Get(), loaded.Get(), 0, header.bmHeight, bits, &info,
                        DIB_RGB_COLORS);
   if (rows != header.bmHeight) throw Error::Format("Bitmap image is not valid (%s)", path.c_str());
   return picture;

@@ -4,17 +4,19 @@
 #include <cstdint>
 #include <string>
 
+#include "toolkit/Handles.h"
+
 struct RgbImage;
 
 // A picture ready to draw: a 32-bit top-down DIB section, owned. Move-only.
 class Picture {
  public:
   Picture() = default;
-  Picture(Picture&& other) noexcept;
-  Picture& operator=(Picture&& other) noexcept;
+  Picture(Picture&& other) noexcept = default;
+  Picture& operator=(Picture&& other) noexcept = default;
   Picture(const Picture&) = delete;
   Picture& operator=(const Picture&) = delete;
-  ~Picture();
+  ~Picture() = default;
 
   // Loads a picture file, choosing the decoder by the name's extension:
   // .jpg and .jpeg (any case) are JPEG, .bmp a Windows bitmap. A JPEG much
@@ -35,14 +37,14 @@ class Picture {
   // picture was reduced while decoding.
   int SourceWidth() const { return sourceWidth_; }
   int SourceHeight() const { return sourceHeight_; }
-  HBITMAP Bitmap() const { return bitmap_; }
-  explicit operator bool() const { return bitmap_ != nullptr; }
+  HBITMAP Bitmap() const { return bitmap_.Get(); }
+  explicit operator bool() const { return static_cast<bool>(bitmap_); }
 
  private:
   // A blank picture whose rows the caller fills, 4 bytes per pixel B,G,R,x.
   static Picture Blank(int width, int height, uint8_t** bits);
 
-  HBITMAP bitmap_ = nullptr;
+  BitmapHandle bitmap_;
   int width_ = 0, height_ = 0;
   int sourceWidth_ = 0, sourceHeight_ = 0;
 };

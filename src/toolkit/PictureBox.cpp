@@ -30,32 +30,6 @@ bool TakesFocus(HWND box) { return (GetWindowLongA(box, GWL_STYLE) & WS_TABSTOP)
 
 bool Stretches(HWND box) { return (GetWindowLongA(box, GWL_STYLE) & kPictureBoxStretch) != 0; }
 
-class MemoryDC {
- public:
-  explicit MemoryDC(HDC like) : dc_(CreateCompatibleDC(like)) {}
-  ~MemoryDC() { DeleteDC(dc_); }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
-class PaintDC {
- public:
-  explicit PaintDC(HWND window) : window_(window) { dc_ = BeginPaint(window, &paint_); }
-  ~PaintDC() { EndPaint(window_, &paint_); }
-  PaintDC(const PaintDC&) = delete;
-  PaintDC& operator=(const PaintDC&) = delete;
-  HDC Get() const { return dc_; }
-
- private:
-  HWND window_;
-  PAINTSTRUCT paint_;
-  HDC dc_;
-};
-
 void Paint(HWND box, HDC dc) {
   RECT client;
   GetClientRect(box, &client);

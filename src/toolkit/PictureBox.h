@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include "toolkit/Dialog.rh"
 #include "toolkit/Picture.h"
 
 // A child control that shows a picture scaled to fit its client area, aspect
@@ -10,11 +11,11 @@
 // STN_CLICKED and STN_DBLCLK; a right click or, when it has the focus,
 // Shift+F10 reaches the parent as WM_CONTEXTMENU. With WS_TABSTOP it takes
 // the focus when clicked and shows it.
-inline constexpr char kPictureBoxClass[] = "CvPictureBox";
+inline constexpr char kPictureBoxClass[] = CV_PICTUREBOX;
 
 // Style: the picture is stretched over the whole client area, its aspect not
-// kept (templates write CV_PICTUREBOX_STRETCH, forms/common.rh).
-inline constexpr DWORD kPictureBoxStretch = 0x0001;
+// kept (templates write CV_PICTUREBOX_STRETCH).
+inline constexpr DWORD kPictureBoxStretch = CV_PICTUREBOX_STRETCH;
 
 // Registers the window class once per process; later calls do nothing.
 void RegisterPictureBox(HINSTANCE instance);

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "core/Text.h"
-#include "forms/PictureDialog.rh"
+#include "toolkit/PictureDialog.rh"
 #include "toolkit/Application.h"
+#include "toolkit/FileDialogs.h"
 #include "toolkit/Picture.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/SystemLibrary.h"
@@ -23,7 +24,7 @@ void ClearPreview(HWND pane) {
 }
 
 void ShowPreview(HWND pane) {
-  std::vector<char> path(32 * 1024, '\0');
+  std::vector<char> path(kFileNameBufferSize, '\0');
   LRESULT length = SendMessageA(GetParent(pane), CDM_GETFILEPATH, path.size(),
                                 reinterpret_cast<LPARAM>(path.data()));
   DWORD attributes = length > 0 && static_cast<size_t>(length) <= path.size()
@@ -116,7 +117,7 @@ bool OpenPictureDialog(HWND owner, std::string& path) {
   HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterPictureBox(instance);
 
-  std::vector<char> file(32 * 1024, '\0');
+  std::vector<char> file(kFileNameBufferSize, '\0');
   path.copy(file.data(), file.size() - 1);
   OPENFILENAMEA ofn{};
   ofn.lStructSize = sizeof ofn;

@@ -266,7 +266,7 @@ TEST_F(HostileTest, ConfigFilesShowWhatTheyHoldAndSaveOnlyTheFiveKeys) {
     EXPECT_EQ(w.Channel(), v.channel);
 
     ui::Click(w.Button("Save"));
-    if (original.size() > (16 << 20)) {
+    if (original.size() > (16 << 20)) {  // the program's size limit for INI files, seen from outside
       // Far larger than any config.ini: never rewritten, and Save says so.
       Acknowledge("Unable to write to " + config + ".", ui::Icon::Error);
       ui::Click(w.Button("Cancel"));

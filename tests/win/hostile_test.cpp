@@ -275,7 +275,7 @@ TEST(HostileConfig, ReadAsTheGameWroteThemAndWrittenKeyByKey) {
     EXPECT_EQ(FileFingerprint(path), FingerprintOf(original)) << "reading changed the file";
 
     IniFile ini(path);
-    if (original.size() > (16 << 20)) {
+    if (original.size() > static_cast<size_t>(kMaxIniFileSize)) {
       for (const Write& w : kWrites)
         EXPECT_EQ(ErrorOf([&] { ini.WriteString(w.section, w.key, w.value); }), "Unable to write to " + path);
       EXPECT_EQ(FileFingerprint(path), FingerprintOf(original));

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "forms/PictureDialog.rh"
+#include "toolkit/PictureDialog.rh"
 #include "picture_test.rh"
 #include "toolkit/PictureBox.h"
 #include "toolkit/PictureDialog.h"
