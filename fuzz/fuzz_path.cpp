@@ -44,6 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!EndsInLeadByte(path, isLeadByte))
       fuzz::Check(IncludeTrailingSeparator(withSeparator) == withSeparator, "a second separator was added");
     fuzz::Check(UpperAscii(path).size() == path.size(), "upper-casing changed the length");
+
+    // The root of an absolute path is a part of it, and only a path with a
+    // root names something below one.
+    const size_t root = AbsoluteRootLength(path);
+    fuzz::Check(root <= path.size(), "the root is longer than the path");
+    fuzz::Check(root == 0 || root >= 3, "a root shorter than \"X:\\\"");
+    if (NamesBelowRoot(path)) fuzz::Check(root != 0 && root < path.size(), "below a root without one");
   }
   SetLeadBytePredicate(nullptr);
   return 0;

@@ -69,3 +69,41 @@ std::string ExtractFileExt(std::string_view path) {
   const size_t dot = name.rfind('.');
   return dot == std::string::npos ? std::string() : name.substr(dot + 1);
 }
+
+namespace {
+
+bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+// Index of the next separator at or after `from`, or npos. The trail byte of
+// a double-byte character can equal '\', so lead bytes take their partner
+// with them.
+size_t NextSeparator(std::string_view path, size_t from) {
+  for (size_t i = from; i < path.size(); ++i) {
+    if (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+      ++i;
+      continue;
+    }
+    if (IsPathSeparator(path[i])) return i;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
+size_t AbsoluteRootLength(std::string_view path) {
+  const auto letter = static_cast<unsigned char>(path.empty() ? 0 : path[0]);
+  const bool isLetter = (letter | 0x20) >= 'a' && (letter | 0x20) <= 'z';
+  if (path.size() >= 3 && isLetter && path[1] == ':' && IsPathSeparator(path[2])) return 3;
+  if (path.size() < 3 || !IsPathSeparator(path[0]) || !IsPathSeparator(path[1])) return 0;
+  if ((path[2] == '?' || path[2] == '.') && (path.size() == 3 || IsPathSeparator(path[3]))) return 0;
+  const size_t serverEnd = NextSeparator(path, 2);
+  if (serverEnd == std::string_view::npos || serverEnd == 2) return 0;
+  const size_t shareEnd = NextSeparator(path, serverEnd + 1);
+  if (shareEnd == serverEnd + 1) return 0;
+  return shareEnd == std::string_view::npos ? path.size() : shareEnd + 1;
+}
+
+bool NamesBelowRoot(std::string_view full) {
+  const size_t root = AbsoluteRootLength(full);
+  return root != 0 && full.find_first_not_of("\\/", root) != std::string_view::npos;
+}

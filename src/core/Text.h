@@ -25,6 +25,20 @@ bool EndsWithSeparator(std::string_view path);
 // becomes "\".
 std::string IncludeTrailingSeparator(std::string_view path);
 
+// Length of the root of an absolute path, "X:\" or "\\server\share\" (the
+// whole text when nothing follows the share), or 0 when the path is not
+// absolute: relative, drive-relative ("C:Temp"), rooted without a drive
+// ("\Temp"), or a verbatim or device path ("\\?\", "\\.\"), which skip
+// the platform's own path rules and name no game folder. Either separator
+// counts; a trail byte of a double-byte character never does.
+size_t AbsoluteRootLength(std::string_view path);
+
+// True when `full`, an absolute path whose "." and ".." are resolved (as the
+// platform's GetFullPathName gives it), names something below its root: not
+// the root of a drive or share itself. The rule of what a folder clearing may
+// walk.
+bool NamesBelowRoot(std::string_view full);
+
 // The directory part of a file path: everything before the last '\' or ':'.
 // The separator itself is dropped, except that a drive root ("C:\") and a
 // bare root keep it.

@@ -15,40 +15,6 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-
-// Index of the next separator at or after `from`, or npos. The trail byte of
-// a double-byte character can equal '\', so lead bytes take their partner
-// with them.
-size_t NextSeparator(const std::string& path, size_t from) {
-  for (size_t i = from; i < path.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-      ++i;
-      continue;
-    }
-    if (IsSeparator(path[i])) return i;
-  }
-  return std::string::npos;
-}
-
-// Length of the root of an absolute path, "X:\" or "\\server\share\" (the
-// whole text when nothing follows the share), or 0 when the path is not
-// absolute.
-size_t RootLength(const std::string& path) {
-  const auto letter = static_cast<unsigned char>(path.empty() ? 0 : path[0]);
-  const bool isLetter = (letter | 0x20) >= 'a' && (letter | 0x20) <= 'z';
-  if (path.size() >= 3 && isLetter && path[1] == ':' && IsSeparator(path[2])) return 3;
-  if (path.size() < 3 || !IsSeparator(path[0]) || !IsSeparator(path[1])) return 0;
-  // Verbatim and device paths ("\\?\", "\\.\") skip the platform's own path
-  // rules; nothing that names a game folder looks like them.
-  if ((path[2] == '?' || path[2] == '.') && (path.size() == 3 || IsSeparator(path[3]))) return 0;
-  const size_t serverEnd = NextSeparator(path, 2);
-  if (serverEnd == std::string::npos || serverEnd == 2) return 0;
-  const size_t shareEnd = NextSeparator(path, serverEnd + 1);
-  if (shareEnd == serverEnd + 1) return 0;
-  return shareEnd == std::string::npos ? path.size() : shareEnd + 1;
-}
-
 std::string FullPath(const std::string& path) {
   const DWORD size = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
   if (size == 0) return {};
@@ -63,10 +29,9 @@ std::string FullPath(const std::string& path) {
 // refused. The root test runs on the resolved path as well, because
 // "C:\Games\.." names the drive root as surely as "C:\" does.
 std::optional<std::string> ClearablePath(const std::string& directory) {
-  if (RootLength(directory) == 0) return std::nullopt;
+  if (AbsoluteRootLength(directory) == 0) return std::nullopt;
   const std::string full = FullPath(directory);
-  const size_t root = RootLength(full);
-  if (root == 0 || full.find_first_not_of("\\/", root) == std::string::npos) return std::nullopt;
+  if (!NamesBelowRoot(full)) return std::nullopt;
   return full;
 }
 

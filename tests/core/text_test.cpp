@@ -60,6 +60,51 @@ TEST(TextTest, FileParts) {
   }
 }
 
+// What a folder clearing may walk: an absolute path below a root. Had one
+// of the refused ones slipped through, clearing would empty a drive.
+TEST(PathTest, RootsOfAbsolutePathsAndWhatLiesBelowThem) {
+  struct Case {
+    const char* path;
+    size_t root;
+    bool below;
+  } cases[] = {
+      {"C:\\Games\\Temp", 3, true},
+      {"c:/games/temp/", 3, true},
+      {"C:\\", 3, false},
+      {"C:\\\\", 3, false},
+      {"Z:/", 3, false},
+      {"C:", 0, false},
+      {"C:Temp", 0, false},
+      {"\\Games\\Temp", 0, false},
+      {"Temp\\", 0, false},
+      {".\\Temp", 0, false},
+      {"", 0, false},
+      {"\\\\server\\share", 14, false},
+      {"\\\\server\\share\\", 15, false},
+      {"\\\\server\\share\\Temp", 15, true},
+      {"//server/share/a/b/", 15, true},
+      {"\\\\server", 0, false},
+      {"\\\\", 0, false},
+      {"\\\\\\share\\Temp", 0, false},
+      {"\\\\server\\\\Temp", 0, false},
+      {"\\\\?\\C:\\Games\\Temp", 0, false},
+      {"\\\\.\\C:\\Temp", 0, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(AbsoluteRootLength(c.path), c.root) << "'" << c.path << "'";
+    EXPECT_EQ(NamesBelowRoot(c.path), c.below) << "'" << c.path << "'";
+  }
+}
+
+TEST(PathTest, ADoubleByteServerNameEndsAtARealSeparatorOnly) {
+  // 0x81 0x5C is one character of code page 932, not a separator.
+  SetLeadBytePredicate([](unsigned char c) { return c >= 0x81 && c <= 0x9F; });
+  EXPECT_EQ(AbsoluteRootLength("\\\\a\x81\\b\\share\\Temp"), 13u);
+  EXPECT_TRUE(NamesBelowRoot("\\\\a\x81\\b\\share\\Temp"));
+  SetLeadBytePredicate(nullptr);
+  EXPECT_EQ(AbsoluteRootLength("\\\\a\x81\\b\\share\\Temp"), 7u);
+}
+
 TEST(RandomTest, UnseededSequenceRepeatsEveryRun) {
   SetRandomSeed(0);
   EXPECT_EQ(Random(2147483647), 0);
