@@ -6,7 +6,6 @@
 #include "core/ColourEffect.h"
 #include "forms/UAbout.rh"
 #include "toolkit/Application.h"
-#include "toolkit/Dialog.rh"
 #include "toolkit/FileVersion.h"
 
 TFAbout* FAbout = nullptr;
@@ -30,13 +29,6 @@ bool IsLabel(HWND control) {
   return false;
 }
 
-FontHandle BoldTahoma(int pixels) {
-  const int dpi = GetDeviceCaps(ScreenDC().Get(), LOGPIXELSY);
-  return FontHandle(CreateFontA(-MulDiv(pixels, dpi, 96), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                     CV_FONT_FACE));
-}
-
 }  // namespace
 
 TFAbout::TFAbout()
@@ -54,8 +46,8 @@ bool TFAbout::OnInit() {
 }
 
 void TFAbout::SetFonts() {
-  bigFont_ = BoldTahoma(16);
-  titleFont_ = BoldTahoma(32);
+  bigFont_ = MakeBoldFont(16);
+  titleFont_ = MakeBoldFont(32);
   const auto big = reinterpret_cast<WPARAM>(bigFont_.Get());
   SendDlgItemMessageA(Handle(), IDC_lVersion, WM_SETFONT, big, FALSE);
   SendDlgItemMessageA(Handle(), IDC_Label4, WM_SETFONT, big, FALSE);

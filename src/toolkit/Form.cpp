@@ -183,10 +183,14 @@ void Form::SetIcon(int iconId) {
   SendMessageA(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 }
 
-FontHandle Form::MakeBoldFont() const {
+FontHandle Form::MakeBoldFont(int pixels) const {
   LOGFONTA font{};
   GetObjectA(reinterpret_cast<HFONT>(SendMessageA(hwnd_, WM_GETFONT, 0, 0)), sizeof font, &font);
   font.lfWeight = FW_BOLD;
+  if (pixels > 0) {
+    font.lfHeight = -MulDiv(pixels, GetDeviceCaps(ScreenDC().Get(), LOGPIXELSY), 96);
+    font.lfWidth = 0;
+  }
   return FontHandle(CreateFontIndirectA(&font));
 }
 

@@ -58,9 +58,10 @@ class Form {
 
   // Gives the window the icon resource `iconId` of the program.
   void SetIcon(int iconId);
-  // A bold copy of the window's own font. A dialog template carries one font
-  // for all its controls; labels shown in bold get this one.
-  [[nodiscard]] FontHandle MakeBoldFont() const;
+  // A bold copy of the window's own font, or of its face at `pixels` (at 96
+  // DPI, scaled with the system's). A dialog template carries one font for
+  // all its controls; labels shown in bold or larger get such a copy.
+  [[nodiscard]] FontHandle MakeBoldFont(int pixels = 0) const;
   void SetFont(int id, HFONT font);
 
  protected:
