@@ -29,19 +29,12 @@ void MakeFile(const std::string& path, DWORD attributes = 0) {
 // not followed.
 std::vector<std::string> Listing(const std::string& dir, const std::string& prefix = "") {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = entry.cFileName;
-    if (name == "." || name == "..") continue;
+  for (const std::string& name : support::Names(dir)) {
     names.push_back(prefix + name);
-    const DWORD a = entry.dwFileAttributes;
-    if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    const DWORD a = Attributes(dir + "\\" + name);
+    if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT))
       for (auto& inner : Listing(dir + "\\" + name, prefix + name + "\\")) names.push_back(inner);
-    }
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
+  }
   std::sort(names.begin(), names.end());
   return names;
 }
