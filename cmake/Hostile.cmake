@@ -5,8 +5,8 @@
 #
 # makes TARGET depend on the corpus and gives TEST the environment variable
 # CANTIVOX_HOSTILE naming the folder as a Wine path on the Z: drive. Call it
-# after the test is added: it appends to the test's environment. TARGET links
-# core, whose INI text rules work out what an edited file must hold.
+# after the test is added: it appends to the test's environment. The corpus
+# holds, beside each file, the bytes it must hold after the tests' edits.
 function(cantivox_hostile_corpus target test)
   set(dir ${CMAKE_BINARY_DIR}/hostile)
   if(NOT TARGET hostile_corpus)
@@ -21,6 +21,5 @@ function(cantivox_hostile_corpus target test)
     add_custom_target(hostile_corpus DEPENDS ${dir}/stamp)
   endif()
   add_dependencies(${target} hostile_corpus)
-  target_link_libraries(${target} PRIVATE core)
   set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT "CANTIVOX_HOSTILE=Z:${dir}")
 endfunction()

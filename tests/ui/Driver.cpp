@@ -1,11 +1,23 @@
 #include "Driver.h"
 
+#include "toolkit/Handles.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
+
+// Screenshots are written by stb's PNG writer (Debian's libstb-dev).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+#pragma GCC diagnostic ignored "-Wsign-compare"
+#pragma GCC diagnostic ignored "-Wunused-parameter"
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO_UTF8
+#include <stb_image_write.h>
+#pragma GCC diagnostic pop
 
 namespace ui {
 
@@ -14,52 +26,7 @@ namespace {
 constexpr int kPollMillis = 20;
 constexpr UINT kSendMillis = 5000;
 
-// ---- Small owners ------------------------------------------------------------
-
-class Handle {
- public:
-  explicit Handle(HANDLE h = nullptr) : h_(h) {}
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-  ~Handle() {
-    if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-  }
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ && h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
-
-class FindHandle {
- public:
-  explicit FindHandle(HANDLE h) : h_(h) {}
-  FindHandle(const FindHandle&) = delete;
-  FindHandle& operator=(const FindHandle&) = delete;
-  ~FindHandle() {
-    if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
-  }
-  HANDLE get() const { return h_; }
-  explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
-
- private:
-  HANDLE h_;
-};
-
-class RegKey {
- public:
-  RegKey() = default;
-  RegKey(const RegKey&) = delete;
-  RegKey& operator=(const RegKey&) = delete;
-  ~RegKey() {
-    if (h_) RegCloseKey(h_);
-  }
-  HKEY* out() { return &h_; }
-  HKEY get() const { return h_; }
-
- private:
-  HKEY h_ = nullptr;
-};
+// ---- Small owners (the others are in toolkit/Handles.h) ------------------------------------------------------------
 
 class ScreenDC {
  public:
@@ -241,16 +208,16 @@ class ProcessWatch {
   explicit ProcessWatch(DWORD pid)
       : pid_(pid), h_(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)) {}
   void ThrowIfEnded(const std::string& what) const {
-    if (!h_ || WaitForSingleObject(h_.get(), 0) != WAIT_OBJECT_0) return;
+    if (!h_ || WaitForSingleObject(h_.Get(), 0) != WAIT_OBJECT_0) return;
     DWORD code = 0;
-    GetExitCodeProcess(h_.get(), &code);
+    GetExitCodeProcess(h_.Get(), &code);
     throw DriverError("process " + std::to_string(pid_) + " ended (exit code " +
                       std::to_string(code) + ") while waiting for " + what);
   }
 
  private:
   DWORD pid_;
-  Handle h_;
+  KernelHandle h_;
 };
 
 POINT ClientCentre(HWND window) {
@@ -313,6 +280,8 @@ std::string LastErrorText() { return "error " + std::to_string(GetLastError()); 
 
 // ---- Screen capture ----------------------------------------------------------
 
+}  // namespace
+
 std::vector<uint32_t> CaptureScreen(const RECT& r) {
   Canvas canvas(r.right - r.left, r.bottom - r.top);
   ScreenDC screen;
@@ -323,6 +292,8 @@ std::vector<uint32_t> CaptureScreen(const RECT& r) {
     throw DriverError("screen capture failed: " + LastErrorText());
   return canvas.Pixels();
 }
+
+namespace {
 
 // A window paints some time after it is shown or changed, and Wine copies
 // its pixels to the X screen after that again: take captures until two in a
@@ -384,34 +355,6 @@ Icon RecogniseIcon(HWND iconControl) {
     }
   }
   return best;
-}
-
-// ---- PNG ---------------------------------------------------------------------
-
-uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0) {
-  static const auto table = [] {
-    std::array<uint32_t, 256> t{};
-    for (uint32_t n = 0; n < 256; ++n) {
-      uint32_t c = n;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[n] = c;
-    }
-    return t;
-  }();
-  crc = ~crc;
-  for (size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
-}
-
-void PutBE32(std::string& out, uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out += static_cast<char>((v >> shift) & 0xFF);
-}
-
-void PutChunk(std::string& out, const char type[4], const std::string& data) {
-  PutBE32(out, static_cast<uint32_t>(data.size()));
-  const std::string body = std::string(type, 4) + data;
-  out += body;
-  PutBE32(out, Crc32(reinterpret_cast<const uint8_t*>(body.data()), body.size()));
 }
 
 }  // namespace
@@ -975,49 +918,6 @@ void Answer(const MsgBox& box, const std::string& button, int timeoutMs) {
 
 // ---- Screenshots -------------------------------------------------------------
 
-void WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb) {
-  const size_t stride = static_cast<size_t>(width) * 3;
-  if (rgb.size() != stride * static_cast<size_t>(height))
-    throw DriverError("picture data does not match its size");
-  // Each row starts with filter type 0 (none).
-  std::string raw;
-  raw.reserve((stride + 1) * static_cast<size_t>(height));
-  for (int y = 0; y < height; ++y) {
-    raw += '\0';
-    raw.append(reinterpret_cast<const char*>(rgb.data()) + stride * static_cast<size_t>(y), stride);
-  }
-  // A zlib stream of stored (uncompressed) deflate blocks: larger files, but
-  // no compressor to carry along.
-  std::string z = "\x78\x01";
-  for (size_t pos = 0; pos < raw.size() || pos == 0; pos += 65535) {
-    const size_t n = std::min<size_t>(65535, raw.size() - pos);
-    const bool last = pos + n >= raw.size();
-    z += static_cast<char>(last ? 1 : 0);
-    z += static_cast<char>(n & 0xFF);
-    z += static_cast<char>(n >> 8);
-    z += static_cast<char>(~n & 0xFF);
-    z += static_cast<char>((~n >> 8) & 0xFF);
-    z.append(raw, pos, n);
-    if (last) break;
-  }
-  uint32_t a = 1, b = 0;
-  for (unsigned char c : raw) {
-    a = (a + c) % 65521;
-    b = (b + a) % 65521;
-  }
-  PutBE32(z, (b << 16) | a);
-
-  std::string png = "\x89PNG\r\n\x1a\n";
-  std::string header;
-  PutBE32(header, static_cast<uint32_t>(width));
-  PutBE32(header, static_cast<uint32_t>(height));
-  header += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB, no interlace
-  PutChunk(png, "IHDR", header);
-  PutChunk(png, "IDAT", z);
-  PutChunk(png, "IEND", "");
-  WriteFileBytes(path, png);
-}
-
 void Screenshot(HWND top, const std::string& pngPath) {
   RequireWindow(top, "take a screenshot of");
   Settle(top);
@@ -1037,7 +937,16 @@ void Screenshot(HWND top, const std::string& pngPath) {
     rgb.push_back(static_cast<uint8_t>(p >> 8));
     rgb.push_back(static_cast<uint8_t>(p));
   }
-  WritePng(pngPath, r.right - r.left, r.bottom - r.top, rgb);
+  const int width = r.right - r.left;
+  if (!stbi_write_png(pngPath.c_str(), width, r.bottom - r.top, 3, rgb.data(), width * 3))
+    throw DriverError("cannot write " + pngPath);
+}
+
+COLORREF ScreenPixel(HWND window, int x, int y) {
+  POINT at{x, y};
+  ClientToScreen(window, &at);
+  ScreenDC screen;
+  return GetPixel(screen.get(), at.x, at.y);
 }
 
 std::string ScreenshotDir() {
@@ -1064,13 +973,21 @@ std::string SaveScreenshot(HWND top, const std::string& name) {
 // reads it there whatever its own build, and so does the driver.
 constexpr REGSAM kView = KEY_WOW64_32KEY;
 
+// The key opened in that view, or no key.
+RegKey OpenKey(const std::string& key, REGSAM access) {
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, access | kView, &opened) != ERROR_SUCCESS) return RegKey();
+  return RegKey(opened);
+}
+
 void SetRegistryValue(const std::string& name, DWORD type, const std::string& bytes,
                       const std::string& key) {
-  RegKey k;
+  HKEY created = nullptr;
   LONG rc = RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | kView, nullptr,
-                            k.out(), nullptr);
+                            &created, nullptr);
+  const RegKey k(created);
   if (rc == ERROR_SUCCESS)
-    rc = RegSetValueExA(k.get(), name.c_str(), 0, type,
+    rc = RegSetValueExA(k.Get(), name.c_str(), 0, type,
                         reinterpret_cast<const BYTE*>(bytes.data()),
                         static_cast<DWORD>(bytes.size()));
   if (rc != ERROR_SUCCESS)
@@ -1087,33 +1004,25 @@ void SetRegistryDword(const std::string& name, DWORD value, const std::string& k
 }
 
 void DeleteRegistryValue(const std::string& name, const std::string& key) {
-  RegKey k;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_SET_VALUE | kView, k.out()) == ERROR_SUCCESS)
-    RegDeleteValueA(k.get(), name.c_str());
+  if (const RegKey k = OpenKey(key, KEY_SET_VALUE)) RegDeleteValueA(k.Get(), name.c_str());
 }
 
 void DeleteRegistryKey(const std::string& key) {
-  {
-    RegKey tree;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_ALL_ACCESS | kView, tree.out()) == ERROR_SUCCESS)
-      RegDeleteTreeA(tree.get(), nullptr);
-  }
+  if (const RegKey tree = OpenKey(key, KEY_ALL_ACCESS)) RegDeleteTreeA(tree.Get(), nullptr);
   RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), kView, 0);
-  RegKey k;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ | kView, k.out()) == ERROR_SUCCESS)
+  if (OpenKey(key, KEY_READ))
     throw DriverError("cannot delete HKLM\\" + key);
 }
 
 std::optional<std::string> ReadRegistryString(const std::string& name, const std::string& key) {
-  RegKey k;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE | kView, k.out()) != ERROR_SUCCESS)
-    return std::nullopt;
+  const RegKey k = OpenKey(key, KEY_QUERY_VALUE);
+  if (!k) return std::nullopt;
   DWORD type = 0, size = 0;
-  if (RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+  if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
       (type != REG_SZ && type != REG_EXPAND_SZ))
     return std::nullopt;
   std::string value(size, '\0');
-  if (RegQueryValueExA(k.get(), name.c_str(), nullptr, &type,
+  if (RegQueryValueExA(k.Get(), name.c_str(), nullptr, &type,
                        reinterpret_cast<BYTE*>(value.data()), &size) != ERROR_SUCCESS)
     return std::nullopt;
   value.resize(std::min<size_t>(size, value.size()));
@@ -1181,23 +1090,23 @@ void MakeDirs(const std::string& path) {
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  Handle file(CreateFileA(path.c_str(), GENERIC_READ,
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw DriverError("cannot open " + path + ": " + LastErrorText());
   std::string bytes;
   char buffer[65536];
   DWORD got = 0;
-  while (::ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+  while (::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
     bytes.append(buffer, got);
   return bytes;
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  Handle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
-  if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+  if (!file || !::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                             nullptr) ||
       written != bytes.size())
     throw DriverError("cannot write " + path + ": " + LastErrorText());
@@ -1219,7 +1128,7 @@ void RemoveTree(const std::string& path) {
       do {
         const std::string name = entry.cFileName;
         if (name != "." && name != "..") RemoveTree(Join(path, name));
-      } while (FindNextFileA(find.get(), &entry));
+      } while (FindNextFileA(find.Get(), &entry));
     }
   }
   RemoveDirectoryA(path.c_str());

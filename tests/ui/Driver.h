@@ -191,8 +191,10 @@ void Screenshot(HWND top, const std::string& pngPath);
 std::string ScreenshotDir();
 // Screenshot into ScreenshotDir()\<name>.png; returns that path.
 std::string SaveScreenshot(HWND top, const std::string& name);
-// RGB rows, top down, 3 bytes a pixel.
-void WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb);
+// The pixels the screen shows in `r`, rows top down, as 0x00RRGGBB.
+std::vector<uint32_t> CaptureScreen(const RECT& r);
+// The colour the screen shows at x, y of the window's client area.
+COLORREF ScreenPixel(HWND window, int x, int y);
 
 // ---- Registry (HKLM, the machine record the program reads) ------------------
 

@@ -9,10 +9,11 @@
 #include <vector>
 
 #include "Driver.h"
+#include "ToolFixture.h"
 
 namespace {
 
-const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
+using ui::kMainCaption;
 const char kNote[] =
     "Found bug in this tool ? or maybe you have some idea for new options ?  Please report it at "
     "https://github.com/cantivox-tools/cantivox-tools/issues. Thanks";
@@ -22,31 +23,9 @@ const char* const kLabels[] = {"Version:", "0.2.1.7", "Cantivox Tools", "Cantivo
 
 // The colours of the pixels a window shows on the screen.
 std::set<COLORREF> ScreenColours(HWND window) {
-  const RECT r = ui::ScreenRect(window);
-  const int width = r.right - r.left;
-  const int height = r.bottom - r.top;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
   std::set<COLORREF> colours;
-  const auto* pixels = static_cast<const uint32_t*>(bits);
-  for (int i = 0; bits && i < width * height; ++i)
-    colours.insert(RGB((pixels[i] >> 16) & 0xFF, (pixels[i] >> 8) & 0xFF, pixels[i] & 0xFF));
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
+  for (uint32_t pixel : ui::CaptureScreen(ui::ScreenRect(window)))
+    colours.insert(RGB((pixel >> 16) & 0xFF, (pixel >> 8) & 0xFF, pixel & 0xFF));
   return colours;
 }
 

@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "Driver.h"
+#include "ToolFixture.h"
 
 namespace {
 
-const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
-const char kTitle[] = "Cantivox Tools  0.2.1.7";
+using ui::kMainCaption;
+using ui::kTitle;
 const char kQuestion[] = "Application will restart after change directory. Continue ?";
 const char kInvalid[] = "Invaild directory :). Nothing changed.";
 

@@ -5,12 +5,13 @@
 
 #include "../win/WineUnix.h"
 #include "Driver.h"
+#include "ToolFixture.h"
 #include "ToolWindows.h"
 
 namespace {
 
-const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
-const char kTitle[] = "Cantivox Tools  0.2.1.7";
+using ui::kMainCaption;
+using ui::kTitle;
 const char kResetQuestion[] =
     "This option will remove file config.ini from your computer and close this window. Run Cantivox to "
     "recreate it.";
@@ -35,36 +36,14 @@ const char kForeignConfig[] =
 
 using Window = ui::ConfigureWindow;
 
-class ConfigureTest : public ::testing::Test {
+class ConfigureTest : public ui::ToolTest {
  protected:
-  void SetUp() override {
-    ui::DeleteRegistryKey();
-    ui::InstallGame(game_.Path());
-    ui::SetRegistryString("InstallDir", game_.Path());
-    exe_ = ui::InstallTools(tools_.Path());
-    config_ = game_ / "config.ini";
-  }
-  void TearDown() override { ui::DeleteRegistryKey(); }
+  ConfigureTest() : ToolTest("configure", false) {}
 
   // Starts the tool once and opens the configuration window from its button.
   Window Open() {
-    if (!app_) {
-      app_.emplace(ui::Process::Start(exe_));
-      main_ = ui::WaitWindow(app_->Id(), kMainCaption);
-    }
-    ui::Click(ui::Find(main_, "Configuration", "Button"));
-    const Window w(ui::WaitWindow(app_->Id(), "Configure"));
-    Shoot(w.dialog);
-    return w;
-  }
-  // Every window the test opens, as it first shows, named after the test.
-  void Shoot(HWND top) {
-    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    ui::SaveScreenshot(top, "configure-" + test + "-" + std::to_string(++shots_));
-  }
-  void ExpectNoMessageBox() {
-    const std::optional<ui::MsgBox> box = ui::MessageBoxWithin(app_->Id(), 300);
-    EXPECT_FALSE(box.has_value()) << "a box says: " << box->text;
+    ui::Click(ui::Find(Main(), "Configuration", "Button"));
+    return Window(Shoot(ui::WaitWindow(Pid(), "Configure")));
   }
   // Answers the plain box that a resolution check shows.
   void ExpectPlainMessage(const std::string& text) {
@@ -86,13 +65,7 @@ class ConfigureTest : public ::testing::Test {
   }
   std::string Config() { return ui::ReadFileBytes(config_); }
 
-  ui::TempDir game_;
-  ui::TempDir tools_;
-  std::string exe_;
-  std::string config_;
-  std::optional<ui::Process> app_;
-  HWND main_ = nullptr;
-  int shots_ = 0;
+  const std::string config_ = game_ / "config.ini";
 };
 
 TEST_F(ConfigureTest, ShowsTheStoredValuesAndSavesThemBackKeepingTheRest) {

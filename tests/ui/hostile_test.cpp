@@ -7,24 +7,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
-#include "../win/WineUnix.h"
+#include "../win/Support.h"
 #include "Driver.h"
+#include "ToolFixture.h"
 #include "ToolWindows.h"
-#include "core/IniText.h"
-#include "core/Utf16Text.h"
 
 namespace {
 
-const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
-const char kTitle[] = "Cantivox Tools  0.2.1.7";
+using ui::kMainCaption;
+using ui::kTitle;
 const char kNotFound[] = "Error - Name not found";
 const char kCannotLoad[] = "Cannot load avatar.";
 const char* const kNeedInstallation[] = {"Profile manager", "Configuration", "Maintenance",
@@ -39,64 +36,10 @@ Strings Sorted(Strings items) {
 
 std::string Corpus(const std::string& folder) { return ui::Join(ui::EnvPath("CANTIVOX_HOSTILE"), folder); }
 
-Strings FileNames(const std::string& dir) {
-  Strings names;
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(entry.cFileName);
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
-  return Sorted(names);
-}
-
-// Compares files of megabytes without printing them when they differ.
-struct Fingerprint {
-  size_t size = 0;
-  uint64_t hash = 0;
-  friend bool operator==(const Fingerprint&, const Fingerprint&) = default;
-};
-void PrintTo(const Fingerprint& print, std::ostream* out) {
-  *out << print.size << " bytes, FNV-1a " << std::hex << print.hash << std::dec;
-}
-Fingerprint FingerprintOf(const std::string& bytes) {
-  uint64_t hash = 14695981039346656037ull;
-  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ull;
-  return {bytes.size(), hash};
-}
-Fingerprint FileFingerprint(const std::string& path) { return FingerprintOf(ui::ReadFileBytes(path)); }
-
-std::string AnsiToUtf8(const std::string& text) {
-  std::wstring wide(text.size(), L'\0');
-  wide.resize(MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                                  static_cast<int>(wide.size())));
-  std::string utf8(wide.size() * 3, '\0');
-  utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(),
-                                  static_cast<int>(utf8.size()), nullptr, nullptr));
-  return utf8;
-}
-
-// One key as a window writes it: a value, or nothing to delete the key.
-struct KeyWrite {
-  std::string section, key;
-  std::optional<std::string> value;
-};
-
-// The file as it must be after the writes: each key's value replaced, added
-// or deleted, every other byte as it was, in the file's own encoding.
-std::string AfterWrites(const std::string& original, const std::vector<KeyWrite>& writes) {
-  const auto order = Utf16Mark(original);
-  std::optional<std::string> text = order ? Utf16ToUtf8(std::string_view(original).substr(2), *order) : original;
-  if (!text) throw ui::DriverError("the test file is no well-formed UTF-16");
-  for (const KeyWrite& w : writes) {
-    if (w.value)
-      *text = IniSetValue(*text, w.section, w.key, order ? AnsiToUtf8(*w.value) : *w.value);
-    else
-      *text = IniDeleteKey(*text, w.section, w.key);
-  }
-  return order ? original.substr(0, 2) + Utf8ToUtf16(*text, *order) : *text;
-}
+using support::FileFingerprint;
+using support::FileNames;
+using support::Fingerprint;
+using support::FingerprintOf;
 
 // ---- The program and its windows ---------------------------------------------
 
@@ -104,31 +47,10 @@ using ui::ConfigureWindow;
 using ManagerWindow = ui::ProfileManagerWindow;
 using EditorWindow = ui::ProfileEditorWindow;
 
-class HostileTest : public ::testing::Test {
+class HostileTest : public ui::ToolTest {
  protected:
-  void SetUp() override {
-    ui::DeleteRegistryKey();
-    ui::InstallGame(game_.Path());
-    ui::SetRegistryString("InstallDir", game_.Path());
-    exe_ = ui::InstallTools(tools_.Path());
-  }
-  void TearDown() override {
-    if (app_) app_->Kill();
-    ui::DeleteRegistryKey();
-  }
+  HostileTest() : ToolTest("hostile") {}
 
-  DWORD Pid() const { return app_->Id(); }
-  HWND Start(const std::string& exe) {
-    app_.emplace(ui::Process::Start(exe));
-    return main_ = Shoot(ui::WaitWindow(Pid(), kMainCaption));
-  }
-  HWND Main() { return main_ ? main_ : Start(exe_); }
-  // Every window the test opens, named after the test.
-  HWND Shoot(HWND top) {
-    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    ui::SaveScreenshot(top, "hostile-" + test + "-" + std::to_string(++shots_));
-    return top;
-  }
   std::string Label(const char* caption) { return ui::Text(ui::FindRightOf(ui::Find(Main(), caption, "Static"))); }
   void ExpectToolsEnabled(bool enabled) {
     for (const char* caption : kNeedInstallation)
@@ -144,10 +66,6 @@ class HostileTest : public ::testing::Test {
     return box;
   }
   void Acknowledge(const std::string& text, ui::Icon icon) { ui::Answer(ExpectBox(text, icon), "OK"); }
-  void ExpectNoMessageBox() {
-    const std::optional<ui::MsgBox> box = ui::MessageBoxWithin(Pid(), 200);
-    EXPECT_FALSE(box.has_value()) << "a box says: " << box->text;
-  }
 
   ConfigureWindow OpenConfigure() {
     ui::Click(ui::Find(Main(), "Configuration", "Button"));
@@ -185,12 +103,6 @@ class HostileTest : public ::testing::Test {
     ui::WriteFileBytes(ProfileFile(folder), text);
   }
 
-  ui::TempDir game_;
-  ui::TempDir tools_;
-  std::string exe_;
-  std::optional<ui::Process> app_;
-  HWND main_ = nullptr;
-  int shots_ = 0;
 };
 
 // ---- config.ini ------------------------------------------------------------------
@@ -236,15 +148,6 @@ const ConfigView kConfigViews[] = {
     Like("utf8-bom.ini", kGame),
 };
 
-std::vector<KeyWrite> SaveWrites(const ConfigView& v) {
-  std::vector<KeyWrite> writes{{"Graphics", "Resolution", v.width + "x" + v.height}};
-  writes.push_back({"Path", "Songs", v.songs == "Default" ? std::nullopt : std::optional(v.songs)});
-  writes.push_back({"Graphics", "FullScreen", v.fullOn ? "On" : "Off"});
-  writes.push_back({"Graphics", "Screens", std::to_string(v.monitor)});
-  writes.push_back({"Net", "UpdateChannel", std::to_string(v.channel)});
-  return writes;
-}
-
 TEST_F(HostileTest, ConfigFilesShowWhatTheyHoldAndSaveOnlyTheFiveKeys) {
   Strings known;
   for (const ConfigView& v : kConfigViews) known.push_back(v.file);
@@ -275,7 +178,7 @@ TEST_F(HostileTest, ConfigFilesShowWhatTheyHoldAndSaveOnlyTheFiveKeys) {
       continue;
     }
     ui::WaitGone(w.dialog);
-    EXPECT_EQ(FileFingerprint(config), FingerprintOf(AfterWrites(original, SaveWrites(v))))
+    EXPECT_EQ(FileFingerprint(config), FileFingerprint(ui::Join(Corpus("config-saved"), v.file)))
         << "more than the five keys changed";
   }
 }
@@ -335,11 +238,7 @@ TEST_F(HostileTest, ProfileFilesAreListedEditedAndSavedKeepingTheRest) {
     EXPECT_EQ(ui::Checked(e.locked), v.locked);
     Press(e, "Save");
     ExpectNoMessageBox();
-    EXPECT_EQ(FileFingerprint(ProfileFile(Stem(v.file))),
-              FingerprintOf(AfterWrites(originals[v.file], {{"profile", "name", v.name},
-                                                            {"profile", "login", v.login},
-                                                            {"profile", "locked", v.locked ? "yes" : "no"},
-                                                            {"profile", "avatar", std::nullopt}})))
+    EXPECT_EQ(FileFingerprint(ProfileFile(Stem(v.file))), FileFingerprint(ui::Join(Corpus("profile-saved"), v.file)))
         << "more than the profile's own keys changed";
     CloseManager(m);
     ui::RemoveTree(Folder(Stem(v.file)));

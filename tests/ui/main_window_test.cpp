@@ -9,11 +9,12 @@
 #include <cstdlib>
 
 #include "Driver.h"
+#include "ToolFixture.h"
 
 namespace {
 
-const char kTitle[] = "Cantivox Tools  0.2.1.7";
-const char kCaption[] = "Cantivox Official Tools 0.2.1.7";
+using ui::kMainCaption;
+using ui::kTitle;
 const char kNonDefault[] = "Non default installation. Cannot read version.";
 const char kReason[] = "Wrong or none directory in registry. Please reinstall Cantivox!";
 const char* const kNeedInstallation[] = {"Profile manager", "Configuration", "Maintenance",
@@ -92,14 +93,7 @@ std::vector<int> RowsWithText(HWND window, int left, int top, int right, int bot
   return rows;
 }
 
-COLORREF ScreenPixel(HWND window, int x, int y) {
-  POINT at{x, y};
-  ClientToScreen(window, &at);
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, at.x, at.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
+using ui::ScreenPixel;
 
 bool Near(COLORREF a, COLORREF b, int tolerance) {
   return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
@@ -147,7 +141,7 @@ class MainWindowTest : public ::testing::Test {
   // Starts the tool and waits for its main window.
   HWND Open(const std::string& exe) {
     app_.emplace(ui::Process::Start(exe));
-    return ui::WaitWindow(app_->Id(), kCaption);
+    return ui::WaitWindow(app_->Id(), kMainCaption);
   }
   std::string Label(HWND main, const char* caption) {
     return ui::Text(ui::FindRightOf(ui::Find(main, caption, "Static")));
@@ -171,7 +165,7 @@ TEST_F(MainWindowTest, RegisteredInstallationShowsTheRecord) {
   ui::SetRegistryString("InstallVer", "1.1.0 final");
 
   HWND main = Open(exe);
-  EXPECT_EQ(ui::Text(main), kCaption);
+  EXPECT_EQ(ui::Text(main), kMainCaption);
   // The task bar button carries the application title, with two blanks.
   EXPECT_NO_THROW(ui::WaitWindowWhere(
       app_->Id(), [](HWND w) { return ui::Text(w) == kTitle; }, ui::kTimeout, "the application window"));
@@ -248,7 +242,7 @@ TEST_F(MainWindowTest, NothingFoundReportsAndDisablesTools) {
   EXPECT_EQ(box.buttons, std::vector<std::string>{"OK"});
   ui::Answer(box, "OK");
 
-  HWND main = ui::WaitWindow(app_->Id(), kCaption);
+  HWND main = ui::WaitWindow(app_->Id(), kMainCaption);
   EXPECT_EQ(Label(main, "Directory:"), kReason);
   EXPECT_EQ(Label(main, "Version:"), "");
   ExpectToolsEnabled(main, false);
@@ -265,7 +259,7 @@ TEST_F(MainWindowTest, RegisteredDirectoryWithoutGameKeepsVersionVisible) {
   EXPECT_EQ(box.text, "Found path (" + empty.Path() +
                           "\\) to Cantivox but this directory doesnt exists! Please reinstall Cantivox.");
   ui::Answer(box, "OK");
-  HWND main = ui::WaitWindow(app_->Id(), kCaption);
+  HWND main = ui::WaitWindow(app_->Id(), kMainCaption);
   EXPECT_EQ(Label(main, "Version:"), "1.0");
   EXPECT_EQ(Label(main, "Directory:"), kReason);
   ExpectToolsEnabled(main, false);
@@ -295,7 +289,7 @@ TEST_F(MainWindowTest, FolderNamedCantivoxExeIsNoGame) {
     const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
     EXPECT_EQ(box.text, "Found path (" + c.record + notFound);
     ui::Answer(box, "OK");
-    HWND main = ui::WaitWindow(app_->Id(), kCaption);
+    HWND main = ui::WaitWindow(app_->Id(), kMainCaption);
     EXPECT_EQ(Label(main, "Directory:"), kReason);
     ExpectToolsEnabled(main, false);
     app_->Kill();
@@ -311,7 +305,7 @@ TEST_F(MainWindowTest, RegistryValueOfWrongTypeIsReportedAndWindowStillOpens) {
   EXPECT_EQ(box.icon, ui::Icon::Error);
   EXPECT_EQ(box.text, "Invalid data type for 'InstallDir'.");
   ui::Answer(box, "OK");
-  HWND main = ui::WaitWindow(app_->Id(), kCaption);
+  HWND main = ui::WaitWindow(app_->Id(), kMainCaption);
   // The remaining start-up steps were skipped: no second box. No directory
   // is known, so the tools that need one are off.
   EXPECT_FALSE(ui::PollFor([&] { return ui::FindMessageBox(app_->Id()).has_value(); }, 500));
@@ -330,7 +324,7 @@ TEST_F(MainWindowTest, VersionOfWrongTypeKeepsTheDirectoryReadBeforeIt) {
   const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
   EXPECT_EQ(box.text, "Invalid data type for 'InstallVer'.");
   ui::Answer(box, "OK");
-  HWND main = ui::WaitWindow(app_->Id(), kCaption);
+  HWND main = ui::WaitWindow(app_->Id(), kMainCaption);
   ExpectToolsEnabled(main, true);
 }
 

@@ -8,13 +8,14 @@
 #include <utility>
 #include <vector>
 
-#include "../win/WineUnix.h"
+#include "../win/Support.h"
 #include "Driver.h"
+#include "ToolFixture.h"
 
 namespace {
 
-const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
-const char kTitle[] = "Cantivox Tools  0.2.1.7";
+using ui::kMainCaption;
+using ui::kTitle;
 const char kCaption[] = "Maintenance";
 const char kTempDone[] = "Temp directory cleanup complete!";
 const char kTempMissing[] = "Temp directory not found.";
@@ -59,18 +60,7 @@ class MaintenanceTest : public ::testing::Test {
     held_.push_back(file);
   }
   // The names directly inside a directory.
-  static std::vector<std::string> Entries(const std::string& dir) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-      const std::string name = entry.cFileName;
-      if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    return names;
-  }
+  static std::vector<std::string> Entries(const std::string& dir) { return support::Names(dir); }
 
   // A Temp a year of playing leaves: `files` small files in 20 folders,
   // made from the Unix side at once.

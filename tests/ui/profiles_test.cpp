@@ -9,13 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "../win/Support.h"
 #include "Driver.h"
+#include "ToolFixture.h"
 #include "ToolWindows.h"
 
 namespace {
 
-const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
-const char kTitle[] = "Cantivox Tools  0.2.1.7";
+using ui::kTitle;
 const char kDuplicate[] = "Cannot create this profile because there already exists profile with this name";
 const char kNotFound[] = "Error - Name not found";
 
@@ -29,14 +30,7 @@ Strings Sorted(Strings items) {
 // A picture drawn for these tests at build time.
 std::string Picture(const std::string& name) { return ui::Join(ui::EnvPath("CANTIVOX_PROFILE_PICTURES"), name); }
 
-COLORREF ScreenPixel(HWND window, int x, int y) {
-  POINT at{x, y};
-  ClientToScreen(window, &at);
-  HDC screen = GetDC(nullptr);
-  const COLORREF colour = GetPixel(screen, at.x, at.y);
-  ReleaseDC(nullptr, screen);
-  return colour;
-}
+using ui::ScreenPixel;
 
 bool Near(COLORREF a, COLORREF b, int tolerance = 40) {
   return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
@@ -76,16 +70,13 @@ struct Editor : ui::ProfileEditorWindow {
   }
 };
 
-class ProfilesTest : public ::testing::Test {
+class ProfilesTest : public ui::ToolTest {
  protected:
+  ProfilesTest() : ToolTest("profiles") {}
   void SetUp() override {
-    ui::DeleteRegistryKey();
-    ui::InstallGame(game_.Path());
-    ui::SetRegistryString("InstallDir", game_.Path());
-    exe_ = ui::InstallTools(tools_.Path());
+    ToolTest::SetUp();
     ui::MakeDirs(Profiles());
   }
-  void TearDown() override { ui::DeleteRegistryKey(); }
 
   std::string Profiles() const { return game_ / "Profiles"; }
   std::string Folder(const std::string& folder) const { return ui::Join(Profiles(), folder); }
@@ -96,36 +87,14 @@ class ProfilesTest : public ::testing::Test {
     ui::WriteFileBytes(File(folder), text);
   }
   // The folders under Profiles, sorted.
-  Strings Folders() const {
-    Strings names;
-    WIN32_FIND_DATAA entry;
-    HANDLE find = FindFirstFileA((Profiles() + "\\*").c_str(), &entry);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-      const std::string name = entry.cFileName;
-      if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(find, &entry));
-    FindClose(find);
-    return Sorted(names);
-  }
+  Strings Folders() const { return support::Names(Profiles()); }
 
-  DWORD Pid() const { return app_->Id(); }
   // Starts the tool once and opens the manager from its button.
   Manager Open() {
-    if (!app_) {
-      app_.emplace(ui::Process::Start(exe_));
-      main_ = Shoot(ui::WaitWindow(Pid(), kMainCaption));
-    }
-    ui::Click(ui::Find(main_, "Profile manager", "Button"));
+    ui::Click(ui::Find(Main(), "Profile manager", "Button"));
     return Manager(Shoot(ui::WaitWindow(Pid(), "Profile Manager")));
   }
   Editor WaitEditor() { return Editor(Shoot(ui::WaitWindow(Pid(), "Profile"))); }
-  // Every window the test opens, as it first shows, named after the test.
-  HWND Shoot(HWND top) {
-    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    ui::SaveScreenshot(top, "profiles-" + test + "-" + std::to_string(++shots_));
-    return top;
-  }
   ui::MsgBox WaitBox() {
     const ui::MsgBox box = ui::WaitMessageBox(Pid());
     Shoot(box.hwnd);
@@ -164,10 +133,6 @@ class ProfilesTest : public ::testing::Test {
   void ExpectErrorReport(const std::string& text) {
     ui::Answer(ExpectBox(kTitle, text, ui::Icon::Error, {"OK"}), "OK");
   }
-  void ExpectNoMessageBox() {
-    const std::optional<ui::MsgBox> box = ui::MessageBoxWithin(Pid(), 300);
-    EXPECT_FALSE(box.has_value()) << "a box says: " << box->text;
-  }
   // Chooses a picture in the open-picture dialog by typing its path into
   // the file name field, as a user may.
   void ChoosePicture(HWND opener, const std::string& path) {
@@ -186,12 +151,6 @@ class ProfilesTest : public ::testing::Test {
     ui::Settle(editor);
   }
 
-  ui::TempDir game_;
-  ui::TempDir tools_;
-  std::string exe_;
-  std::optional<ui::Process> app_;
-  HWND main_ = nullptr;
-  int shots_ = 0;
 };
 
 TEST_F(ProfilesTest, ListsEachProfileFolderWithItsDisplayName) {

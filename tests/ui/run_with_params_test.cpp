@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "Driver.h"
+#include "ToolFixture.h"
 
 namespace {
 
-const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
+using ui::kMainCaption;
 const char kCaption[] = "Run Cantivox with parametrs";
 const char kWorkedExample[] =
     " -OpenGL -1024x768 -editmididelay100 -editwavevolume50 -filtering2"
@@ -190,7 +191,7 @@ TEST_F(RunSpecialTest, LayoutThatBreaksTheSwitchGroupsIsRefused) {
   auto expectRefusal = [&](const std::string& text) {
     ui::Click(ui::Find(composer, "Run Cantivox", "Button"));
     const ui::MsgBox box = ui::WaitMessageBox(app_->Id());
-    EXPECT_EQ(box.caption, "Cantivox Tools  0.2.1.7");
+    EXPECT_EQ(box.caption, ui::kTitle);
     EXPECT_EQ(box.icon, ui::Icon::Error) << ui::IconName(box.icon);
     EXPECT_EQ(box.text, text);
     ui::Answer(box, "OK");

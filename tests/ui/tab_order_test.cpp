@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "Driver.h"
+#include "ToolFixture.h"
 #include "ToolWindows.h"
 
 namespace {
 
-const char kMainCaption[] = "Cantivox Official Tools 0.2.1.7";
+using ui::kMainCaption;
 
 using Names = std::vector<std::string>;
 

@@ -63,22 +63,9 @@ inline void RunUnix(const std::string& script) {
   DeleteFileA((base + ".sh").c_str());
 }
 
-// A link at `link` to the folder `target`, which need not exist.
-inline void MakeDirectoryLink(const std::string& link, const std::string& target) {
-  const size_t cut = link.rfind('\\');
-  const size_t targetCut = target.rfind('\\');
-  RunUnix("ln -s " + Quoted(UnixPath(target.substr(0, targetCut)) + "/" + target.substr(targetCut + 1)) + " " +
-          Quoted(UnixPath(link.substr(0, cut)) + "/" + link.substr(cut + 1)));
-}
-
-// A link at `link` to the file `target`, made from the Unix side as a
-// player would. Wine may find a new link by its name a moment before its
-// folder's listing shows it; this returns once the listing does.
-inline void MakeFileLink(const std::string& link, const std::string& target) {
-  const size_t cut = link.rfind('\\');
-  const std::string folder = link.substr(0, cut);
-  const std::string name = link.substr(cut + 1);
-  RunUnix("ln -s " + Quoted(UnixPath(target)) + " " + Quoted(UnixPath(folder) + "/" + name));
+// Wine may find a new link by its name a moment before its folder's listing
+// shows it; this returns once the listing does.
+inline void WaitListed(const std::string& link) {
   for (int waited = 0; waited < 5000; waited += 10) {
     WIN32_FIND_DATAA entry;
     HANDLE find = FindFirstFileA(link.c_str(), &entry);
@@ -89,6 +76,24 @@ inline void MakeFileLink(const std::string& link, const std::string& target) {
     Sleep(10);
   }
   throw std::runtime_error("the link " + link + " does not show");
+}
+
+// A link at `link` to the folder `target`, made from the Unix side as a
+// player or an installer would. A `target` that does not exist makes a link
+// that leads nowhere, which Wine does not list.
+inline void MakeDirectoryLink(const std::string& link, const std::string& target) {
+  const size_t cut = link.rfind('\\');
+  const size_t targetCut = target.rfind('\\');
+  RunUnix("ln -s " + Quoted(UnixPath(target.substr(0, targetCut)) + "/" + target.substr(targetCut + 1)) + " " +
+          Quoted(UnixPath(link.substr(0, cut)) + "/" + link.substr(cut + 1)));
+  if (GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) WaitListed(link);
+}
+
+// A link at `link` to the file `target`.
+inline void MakeFileLink(const std::string& link, const std::string& target) {
+  const size_t cut = link.rfind('\\');
+  RunUnix("ln -s " + Quoted(UnixPath(target)) + " " + Quoted(UnixPath(link.substr(0, cut)) + "/" + link.substr(cut + 1)));
+  WaitListed(link);
 }
 
 // Removes a file or a tree. Links in it go as links: Wine's own removal of

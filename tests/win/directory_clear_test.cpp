@@ -5,14 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "Support.h"
 #include "toolkit/DirectoryClear.h"
 
 namespace {
 
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
-
-void MakeDir(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path; }
+using namespace support;
 
 void MakeFile(const std::string& path, DWORD attributes = 0) {
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -31,109 +29,27 @@ void MakeFile(const std::string& path, DWORD attributes = 0) {
 // not followed.
 std::vector<std::string> Listing(const std::string& dir, const std::string& prefix = "") {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string name = entry.cFileName;
-    if (name == "." || name == "..") continue;
+  for (const std::string& name : support::Names(dir)) {
     names.push_back(prefix + name);
-    const DWORD a = entry.dwFileAttributes;
-    if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    const DWORD a = Attributes(dir + "\\" + name);
+    if ((a & FILE_ATTRIBUTE_DIRECTORY) && !(a & FILE_ATTRIBUTE_REPARSE_POINT))
       for (auto& inner : Listing(dir + "\\" + name, prefix + name + "\\")) names.push_back(inner);
-    }
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
+  }
   std::sort(names.begin(), names.end());
   return names;
 }
 
 using Names = std::vector<std::string>;
 
-using UnixNameFunction = char*(CDECL*)(LPCWSTR);
-
-// Wine's own export that maps a Windows path to its Unix path; absent on
-// Windows.
-UnixNameFunction WineUnixName() {
-  return reinterpret_cast<UnixNameFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-}
-
-std::string UnixPath(const std::string& path) {
-  const std::wstring wide(path.begin(), path.end());
-  char* name = WineUnixName()(wide.c_str());
-  std::string result = name ? name : "";
-  HeapFree(GetProcessHeap(), 0, name);
-  return result;
-}
-
-// Whether the listing of its folder shows `path`.
-bool InListing(const std::string& path) {
-  const size_t cut = path.rfind('\\');
-  const Names names = Listing(path.substr(0, cut));
-  return std::find(names.begin(), names.end(), path.substr(cut + 1)) != names.end();
-}
-
-// Wine starts a Unix program given by its Z: path like any other.
-bool RunUnix(const char* program, const std::string& arguments) {
-  std::string command = std::string("x ") + arguments;
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return false;
-  WaitForSingleObject(process.hProcess, 10000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
-}
-
-// A Unix symbolic link made from the Linux side, as a user or an installer
-// would; Wine offers no call that makes one. On Windows a directory
-// symbolic link stands in for it.
-bool MakeDirectoryLink(const std::string& link, const std::string& target) {
-  if (!WineUnixName()) {
-    return CreateSymbolicLinkA(link.c_str(), target.c_str(),
-                               SYMBOLIC_LINK_FLAG_DIRECTORY | SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
-  }
-  RunUnix("Z:\\bin\\ln", "-s \"" + UnixPath(target) + "\" \"" + UnixPath(link) + "\"");
-  // For a moment after a Unix program made it, Wine may find the link by
-  // its name and yet leave it out of its folder's listing.
-  for (int waited = 0; !InListing(link) && waited < 5000; waited += 10) Sleep(10);
-  return InListing(link) && (Attributes(link) & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
-                                (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// Removes a link the walk may have left, never what it leads to.
-void RemoveDirectoryLink(const std::string& link) {
-  if (!Exists(link)) return;
-  if (WineUnixName())
-    RunUnix("Z:\\bin\\rm", "-f \"" + UnixPath(link) + "\"");
-  else
-    RemoveDirectoryA(link.c_str());
-}
-
 class DirectoryClearTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    root_ = std::string(temp) + "cv-clear-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(root_.c_str(), nullptr);
-    ASSERT_TRUE(Listing(root_).empty()) << "left over from an earlier run: " << root_;
-    dir_ = root_ + "\\Temp";
-    MakeDir(dir_);
-  }
-  void TearDown() override {
-    SetCurrentDirectoryA("C:\\");
-    ClearDirectoryTree(root_);
-    RemoveDirectoryA(root_.c_str());
-  }
+  void SetUp() override { MakeDir(dir_); }
 
   std::string Path(const std::string& relative) const { return dir_ + "\\" + relative; }
 
-  std::string root_;  // holds the directory under test and what lies "outside" it
-  std::string dir_;   // the directory to clear
+  TempFolder scratch_{"clear"};
+  const std::string root_ = scratch_.Path();  // holds the directory under test and what lies "outside" it
+  const std::string dir_ = root_ + "\\Temp";  // the directory to clear
 };
 
 TEST_F(DirectoryClearTest, EmptiesNestedTreeWithReadOnlyHiddenAndSystemFiles) {
@@ -257,8 +173,8 @@ TEST_F(DirectoryClearTest, LinkToDirectoryOutsideIsNeverEntered) {
   MakeDir(emptyOutside);
   MakeFile(Path("gone.txt"));
   MakeDir(Path("sub"));
-  if (!MakeDirectoryLink(Path("link"), outside) || !MakeDirectoryLink(Path("sub\\link to empty"), emptyOutside))
-    GTEST_SKIP() << "this platform makes no link to a directory here";
+  wineunix::MakeDirectoryLink(Path("link"), outside);
+  wineunix::MakeDirectoryLink(Path("sub\\link to empty"), emptyOutside);
   const Names outsideBefore = Listing(outside);
 
   const ClearOutcome outcome = ClearDirectoryTree(dir_);
@@ -268,14 +184,12 @@ TEST_F(DirectoryClearTest, LinkToDirectoryOutsideIsNeverEntered) {
   EXPECT_TRUE(Exists(emptyOutside));
   EXPECT_FALSE(Exists(Path("gone.txt")));
   // Windows removes the links themselves. Wine only reaches the targets
-  // through them, so there they stay, and "sub" with its link: the count
-  // says so.
+  // through them, so there they stay (and go with the scratch folder), and
+  // "sub" with its link: the count says so.
   const bool linkStayed = Exists(Path("link"));
   const bool innerLinkStayed = Exists(Path("sub\\link to empty"));
   EXPECT_EQ(outcome.remaining, linkStayed + 2 * innerLinkStayed);
   EXPECT_EQ(Exists(Path("sub")), innerLinkStayed);
-  RemoveDirectoryLink(Path("link"));
-  RemoveDirectoryLink(Path("sub\\link to empty"));
 }
 
 // The decision alone, for arguments that must never reach a walk: had one of

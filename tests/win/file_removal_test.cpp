@@ -7,7 +7,7 @@
 #include <string>
 
 #include "ProfileStore.h"
-#include "WineUnix.h"
+#include "Support.h"
 #include "toolkit/DirectoryClear.h"
 #include "toolkit/FileRemoval.h"
 #include "toolkit/IniFile.h"
@@ -16,45 +16,19 @@ namespace {
 
 const char kPlayersFile[] = "the player's own file, kept on another disk";
 
-DWORD Attributes(const std::string& path) { return GetFileAttributesA(path.c_str()); }
-bool Exists(const std::string& path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+using namespace support;
 
-std::string Read(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "(cannot be read)";
-  std::string bytes(4096, '\0');
-  DWORD read = 0;
-  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-  CloseHandle(file);
-  bytes.resize(read);
-  return bytes;
-}
-
-void Write(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
+std::string Read(const std::string& path) { return Exists(path) ? ReadBytes(path) : "(cannot be read)"; }
+void Write(const std::string& path, const std::string& bytes) { WriteBytes(path, bytes); }
 
 class FileRemovalTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    root_ = std::string(temp) + "cvx-removal-" + std::to_string(GetCurrentProcessId());
-    wineunix::RemoveTree(root_);
-    CreateDirectoryA(root_.c_str(), nullptr);
     CreateDirectoryA(Outside().c_str(), nullptr);
     CreateDirectoryA(Game().c_str(), nullptr);
     Write(Victim(), kPlayersFile);
     Write(ReadOnlyVictim(), kPlayersFile);
     ASSERT_TRUE(SetFileAttributesA(ReadOnlyVictim().c_str(), FILE_ATTRIBUTE_READONLY));
-  }
-  void TearDown() override {
-    SetFileAttributesA(ReadOnlyVictim().c_str(), FILE_ATTRIBUTE_NORMAL);
-    wineunix::RemoveTree(root_);
   }
 
   std::string Outside() const { return root_ + "\\outside"; }
@@ -78,7 +52,8 @@ class FileRemovalTest : public ::testing::Test {
     EXPECT_EQ(Attributes(ReadOnlyVictim()) & FILE_ATTRIBUTE_READONLY, static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
   }
 
-  std::string root_;
+  TempFolder scratch_{"removal"};
+  const std::string root_ = scratch_.Path();
 };
 
 TEST_F(FileRemovalTest, ClearingRemovesLinksAsLinksAtEveryLevel) {

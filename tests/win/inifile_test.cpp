@@ -7,48 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "Support.h"
 #include "toolkit/Error.h"
 #include "toolkit/IniFile.h"
 
 namespace {
 
+using namespace support;
+
 using namespace std::string_literals;
 
 class IniFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    dir_ = std::string(temp) + "cv-inifile-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(dir_.c_str(), nullptr);
-    path_ = dir_ + "\\config.ini";
-  }
-  void TearDown() override {
-    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(path_.c_str());
-    RemoveDirectoryA(path_.c_str());
-    RemoveDirectoryA(dir_.c_str());
-  }
-
   void Put(const std::string& bytes) {
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE file = CreateFileA(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    ASSERT_EQ(written, bytes.size());
+    WriteBytes(path_, bytes);
   }
-  std::string Get() {
-    HANDLE file = CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "(no file)";
-    std::string bytes(GetFileSize(file, nullptr), '\0');
-    DWORD read = 0;
-    if (!bytes.empty()) ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
-    CloseHandle(file);
-    bytes.resize(read);
-    return bytes;
-  }
+  std::string Get() { return Exists(path_) ? ReadBytes(path_) : "(no file)"; }
   // What the platform's own reader makes of the current file.
   std::string PlatformRead(const std::string& section, const std::string& key, const std::string& def) {
     std::vector<char> buffer(2048);
@@ -57,14 +32,6 @@ class IniFileTest : public ::testing::Test {
     // Nothing of the file may stay cached between cases.
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, path_.c_str());
     return std::string(buffer.data(), length);
-  }
-  static std::string ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const Error& error) {
-      return error.what();
-    }
-    return "(no error)";
   }
   // The writing steps of the configuration window, in their order.
   static void SaveAll(IniFile& ini, const std::string& songs) {
@@ -78,8 +45,9 @@ class IniFileTest : public ::testing::Test {
     ini.WriteInteger("Net", "UpdateChannel", 1);
   }
 
-  std::string dir_;
-  std::string path_;
+  TempFolder scratch_{"inifile"};
+  const std::string dir_ = scratch_.Path();
+  const std::string path_ = dir_ + "\\config.ini";
 };
 
 TEST_F(IniFileTest, ReadsWhatThePlatformReads) {

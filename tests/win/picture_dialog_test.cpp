@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/PictureDialog.rh"
+#include "Support.h"
 #include "picture_test.rh"
 #include "toolkit/PictureBox.h"
 #include "toolkit/PictureDialog.h"
+#include "toolkit/PictureDialog.rh"
 
 namespace {
+
+using namespace support;
 
 // The dialog is modal, so the test acts from a thread timer that fires in the
 // dialog's own message loop, one step per tick, as a user would.
@@ -109,26 +112,11 @@ void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
 class PictureDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    dir_ = std::string(temp) + "cv-picture-dialog-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(dir_.c_str(), nullptr);
     HINSTANCE self = GetModuleHandleA(nullptr);
     HRSRC banner = FindResourceA(self, MAKEINTRESOURCEA(IDR_TEST_BANNER), RT_RCDATA);
-    Write("banner.jpg", LockResource(LoadResource(self, banner)), SizeofResource(self, banner));
-    Write("broken.jpg", "\x89PNG\r\n\x1A\n", 8);
-  }
-  void TearDown() override {
-    for (const std::string& file : files_) DeleteFileA(file.c_str());
-    RemoveDirectoryA(dir_.c_str());
-  }
-  void Write(const std::string& name, const void* data, DWORD size) {
-    std::string path = dir_ + "\\" + name;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written;
-    WriteFile(file, data, size, &written, nullptr);
-    CloseHandle(file);
-    files_.push_back(path);
+    WriteBytes(dir_ + "\\banner.jpg", std::string(static_cast<const char*>(LockResource(LoadResource(self, banner))),
+                                                 SizeofResource(self, banner)));
+    WriteBytes(dir_ + "\\broken.jpg", "\x89PNG\r\n\x1A\n");
   }
   bool Run(Script script, std::string& path) {
     g_script = std::move(script);
@@ -137,8 +125,8 @@ class PictureDialogTest : public ::testing::Test {
     KillTimer(nullptr, timer);
     return chosen;
   }
-  std::string dir_;
-  std::vector<std::string> files_;
+  TempFolder scratch_{"picture-dialog"};
+  const std::string dir_ = scratch_.Path();
 };
 
 TEST_F(PictureDialogTest, PreviewFollowsTheSelectionAndATypedPathIsTaken) {

@@ -6,22 +6,16 @@
 #include <vector>
 
 #include "core/Jpeg.h"
+#include "Support.h"
 #include "picture_test.rh"
 #include "toolkit/Error.h"
 #include "toolkit/Picture.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using namespace support;
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return "(no error)";
-}
+using Bytes = std::vector<uint8_t>;
 
 Bytes BannerBytes() {
   HINSTANCE self = GetModuleHandleA(nullptr);
@@ -33,27 +27,12 @@ Bytes BannerBytes() {
 // A folder of its own under %TEMP%, removed with its files afterwards.
 class PictureFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    dir_ = std::string(temp) + "cv-picture-test-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(dir_.c_str(), nullptr);
-  }
-  void TearDown() override {
-    for (const std::string& file : files_) DeleteFileA(file.c_str());
-    RemoveDirectoryA(dir_.c_str());
-  }
   std::string Write(const std::string& name, const Bytes& bytes) {
-    std::string path = dir_ + "\\" + name;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    if (!bytes.empty()) WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    files_.push_back(path);
+    const std::string path = scratch_ / name;
+    WriteBytes(path, std::string(bytes.begin(), bytes.end()));
     return path;
   }
-  std::string dir_;
-  std::vector<std::string> files_;
+  TempFolder scratch_{"picture"};
 };
 
 // The pixel at x, y of a picture's DIB, as 0xRRGGBB.
@@ -97,10 +76,10 @@ TEST_F(PictureFiles, BadJpegFilesReportLibjpegsCode) {
     std::string path = Write(c.name, c.bytes);
     EXPECT_EQ(ErrorOf([&] { Picture::FromFile(path); }), c.text) << c.name;
   }
-  std::string missing = dir_ + "\\missing.jpg";
+  std::string missing = scratch_.Path() + "\\missing.jpg";
   EXPECT_EQ(ErrorOf([&] { Picture::FromFile(missing); }), "Cannot open file " + missing);
-  EXPECT_EQ(ErrorOf([&] { Picture::FromFile(dir_ + "\\missing.bmp"); }),
-            "Cannot open file " + dir_ + "\\missing.bmp");
+  EXPECT_EQ(ErrorOf([&] { Picture::FromFile(scratch_.Path() + "\\missing.bmp"); }),
+            "Cannot open file " + scratch_.Path() + "\\missing.bmp");
 }
 
 TEST_F(PictureFiles, JpegFilesOfAnyCaseLoadWholeOrReduced) {

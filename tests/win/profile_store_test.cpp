@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ProfileStore.h"
+#include "Support.h"
 #include "core/Random.h"
 #include "toolkit/DirectoryClear.h"
 #include "toolkit/Error.h"
@@ -22,45 +23,13 @@ using ProfileStore::Entry;
 using ProfileStore::SaveOutcome;
 using ProfileStore::Values;
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void MakeDir(const std::string& path) { ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path; }
-
-void WriteFileText(const std::string& path, const std::string& text) {
-  FILE* file = std::fopen(path.c_str(), "wb");
-  ASSERT_NE(file, nullptr) << path;
-  std::fwrite(text.data(), 1, text.size(), file);
-  std::fclose(file);
-}
-
-std::string ReadFileText(const std::string& path) {
-  std::string text;
-  if (FILE* file = std::fopen(path.c_str(), "rb")) {
-    char buffer[4096];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) text.append(buffer, n);
-    std::fclose(file);
-  }
-  return text;
-}
+using namespace support;
 
 // An installation directory of its own for each test, with or without its
 // Profiles folder.
 class ProfileStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char temp[MAX_PATH];
-    GetTempPathA(sizeof temp, temp);
-    install_ = std::string(temp) + "cvx-profiles-" + std::to_string(GetCurrentProcessId()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    ClearDirectoryTree(install_);
-    RemoveDirectoryA(install_.c_str());
-    MakeDir(install_);
-    MakeDir(Profiles());
-  }
-  void TearDown() override {
-    ClearDirectoryTree(install_);
-    RemoveDirectoryA(install_.c_str());
-  }
+  void SetUp() override { MakeDir(Profiles()); }
 
   std::string Profiles() const { return install_ + "\\Profiles"; }
   std::string Folder(const std::string& name) const { return Profiles() + "\\" + name; }
@@ -69,7 +38,7 @@ class ProfileStoreTest : public ::testing::Test {
   // A profile folder with a profile file holding `text`.
   void MakeProfile(const std::string& folder, const std::string& text) {
     MakeDir(Folder(folder));
-    WriteFileText(File(folder), text);
+    WriteBytes(File(folder), text);
   }
 
   std::vector<Entry> SortedProfiles() const {
@@ -78,7 +47,8 @@ class ProfileStoreTest : public ::testing::Test {
     return entries;
   }
 
-  std::string install_;
+  TempFolder scratch_{"profiles"};
+  const std::string install_ = scratch_.Path();
 };
 
 TEST_F(ProfileStoreTest, EnumerationListsProfileFoldersOnly) {
@@ -86,7 +56,7 @@ TEST_F(ProfileStoreTest, EnumerationListsProfileFoldersOnly) {
   MakeProfile("twin", "[profile]\r\nname=Anna\r\n");
   MakeProfile("noname", "[profile]\r\nlogin=x\r\n[other]\r\nname=Wrong\r\n");
   MakeDir(Folder("nofile"));
-  WriteFileText(Folder("plain.cvp"), "[profile]\r\nname=File\r\n");
+  WriteBytes(Folder("plain.cvp"), "[profile]\r\nname=File\r\n");
   for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     const std::string folder = attribute == FILE_ATTRIBUTE_HIDDEN ? "hidden" : "system";
     MakeProfile(folder, "[profile]\r\nname=Secret\r\n");
@@ -214,7 +184,7 @@ TEST_F(ProfileStoreTest, SavingKeepsEverythingElseOfTheFile) {
   values.name = "Anna B";
   EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
 
-  EXPECT_EQ(ReadFileText(File("anna")),
+  EXPECT_EQ(ReadBytes(File("anna")),
             "; written by the game\r\n"
             "[game]\r\nscore=120\r\nname=NotThis\r\n"
             "[profile]\r\nname=Anna B\r\nlevel=7\r\nlocked=no\r\nlogin=old\r\nextra=keep me\r\n"
@@ -226,49 +196,49 @@ TEST_F(ProfileStoreTest, NewProfileWithoutPictureHasNoAvatarKey) {
   IniFile ini(File("new"));
   Values values{"New", "login", true, "", ""};
   EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
-  EXPECT_EQ(ReadFileText(File("new")), "[profile]\r\nname=New\r\nlogin=login\r\nlocked=yes\r\n");
+  EXPECT_EQ(ReadBytes(File("new")), "[profile]\r\nname=New\r\nlogin=login\r\nlocked=yes\r\n");
 }
 
 TEST_F(ProfileStoreTest, ChosenPictureIsCopiedAsAvatarJpg) {
   MakeProfile("anna", "[profile]\r\nname=Anna\r\navatar=old.jpg\r\n");
-  WriteFileText(Folder("anna") + "\\old.jpg", "old picture");
-  WriteFileText(install_ + "\\chosen.jpeg", "chosen picture");
+  WriteBytes(Folder("anna") + "\\old.jpg", "old picture");
+  WriteBytes(install_ + "\\chosen.jpeg", "chosen picture");
   IniFile ini(File("anna"));
   Values values = ProfileStore::Read(ini);
   values.avatarPath = install_ + "\\chosen.jpeg";
   EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
   EXPECT_EQ(values.avatarName, "avatar.jpg");
-  EXPECT_EQ(ReadFileText(Folder("anna") + "\\avatar.jpg"), "chosen picture");
+  EXPECT_EQ(ReadBytes(Folder("anna") + "\\avatar.jpg"), "chosen picture");
   EXPECT_EQ(IniFile(File("anna")).ReadString("profile", "avatar", "-"), "avatar.jpg");
   // A stored picture under another name stays where it was.
-  EXPECT_EQ(ReadFileText(Folder("anna") + "\\old.jpg"), "old picture");
+  EXPECT_EQ(ReadBytes(Folder("anna") + "\\old.jpg"), "old picture");
 }
 
 TEST_F(ProfileStoreTest, StoredAvatarInPlaceWritesNothingForIt) {
   MakeProfile("anna", "[profile]\r\nname=Anna\r\navatar=avatar.jpg\r\n");
-  WriteFileText(Folder("anna") + "\\avatar.jpg", "picture");
+  WriteBytes(Folder("anna") + "\\avatar.jpg", "picture");
   IniFile ini(File("anna"));
   Values values = ProfileStore::Read(ini);
   values.avatarPath = Folder("anna") + "\\avatar.jpg";
   EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
-  EXPECT_EQ(ReadFileText(Folder("anna") + "\\avatar.jpg"), "picture");
+  EXPECT_EQ(ReadBytes(Folder("anna") + "\\avatar.jpg"), "picture");
   EXPECT_EQ(IniFile(File("anna")).ReadString("profile", "avatar", "-"), "avatar.jpg");
 }
 
 TEST_F(ProfileStoreTest, SameFileUnderAnotherSpellingIsNotCopiedOntoItself) {
   MakeProfile("anna", "[profile]\r\nname=Anna\r\navatar=AVATAR.JPG\r\n");
-  WriteFileText(Folder("anna") + "\\avatar.jpg", "picture");
+  WriteBytes(Folder("anna") + "\\avatar.jpg", "picture");
   IniFile ini(File("anna"));
   Values values = ProfileStore::Read(ini);
   values.avatarPath = Folder("anna") + "\\AVATAR.JPG";
   EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
-  EXPECT_EQ(ReadFileText(Folder("anna") + "\\avatar.jpg"), "picture");
+  EXPECT_EQ(ReadBytes(Folder("anna") + "\\avatar.jpg"), "picture");
   EXPECT_EQ(IniFile(File("anna")).ReadString("profile", "avatar", "-"), "avatar.jpg");
 }
 
 TEST_F(ProfileStoreTest, RemovedAvatarLosesKeyAndFile) {
   MakeProfile("anna", "[profile]\r\nname=Anna\r\navatar=avatar.jpg\r\nafter=1\r\n");
-  WriteFileText(Folder("anna") + "\\avatar.jpg", "picture");
+  WriteBytes(Folder("anna") + "\\avatar.jpg", "picture");
   IniFile ini(File("anna"));
   Values values = ProfileStore::Read(ini);
   EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
@@ -278,8 +248,8 @@ TEST_F(ProfileStoreTest, RemovedAvatarLosesKeyAndFile) {
 }
 
 TEST_F(ProfileStoreTest, StoredAvatarNameOutsideTheFolderIsNeverDeleted) {
-  WriteFileText(install_ + "\\victim.jpg", "not ours");
-  WriteFileText(Profiles() + "\\victim.jpg", "not ours");
+  WriteBytes(install_ + "\\victim.jpg", "not ours");
+  WriteBytes(Profiles() + "\\victim.jpg", "not ours");
   for (const std::string& stored : {std::string("..\\victim.jpg"), std::string("..\\..\\victim.jpg"),
                                    install_ + "\\victim.jpg", std::string("..")}) {
     SCOPED_TRACE(stored);
@@ -307,7 +277,7 @@ TEST_F(ProfileStoreTest, FailedCopyDropsTheAvatarKeyAndKeepsTheOtherValues) {
   values.avatarPath = install_ + "\\gone.jpg";
   EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::AvatarNotCopied);
   EXPECT_EQ(values.avatarName, "");
-  EXPECT_EQ(ReadFileText(File("anna")), "[profile]\r\nname=Renamed\r\nlocked=yes\r\nlogin=\r\n");
+  EXPECT_EQ(ReadBytes(File("anna")), "[profile]\r\nname=Renamed\r\nlocked=yes\r\nlogin=\r\n");
   EXPECT_STREQ(ProfileStore::kAvatarCopyFailed, "Cannot copy avatar file to profile folder!");
 }
 
@@ -317,15 +287,15 @@ TEST_F(ProfileStoreTest, LineBreakInAValueWritesNothing) {
   IniFile ini(File("anna"));
   for (Values values : {Values{"Anna", "two\r\nlines", false, "", ""}, Values{"new\nname", "anna", true, "", ""}}) {
     EXPECT_THROW(ProfileStore::Save(ini, values), Error);
-    EXPECT_EQ(ReadFileText(File("anna")), before);
+    EXPECT_EQ(ReadBytes(File("anna")), before);
   }
 }
 
 TEST_F(ProfileStoreTest, DeletingEmptiesAndRemovesTheFolder) {
   MakeProfile("anna", "[profile]\r\nname=Anna\r\n");
   MakeDir(Folder("anna") + "\\sub");
-  WriteFileText(Folder("anna") + "\\sub\\deep.txt", "x");
-  WriteFileText(Folder("anna") + "\\avatar.jpg", "x");
+  WriteBytes(Folder("anna") + "\\sub\\deep.txt", "x");
+  WriteBytes(Folder("anna") + "\\avatar.jpg", "x");
   SetFileAttributesA((Folder("anna") + "\\avatar.jpg").c_str(), FILE_ATTRIBUTE_READONLY);
   MakeProfile("bert", "[profile]\r\nname=Bert\r\n");
 

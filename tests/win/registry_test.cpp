@@ -4,11 +4,14 @@
 #include <functional>
 #include <vector>
 
+#include "Support.h"
 #include "toolkit/Error.h"
 #include "toolkit/FileVersion.h"
 #include "toolkit/Registry.h"
 
 namespace {
+
+using support::ErrorOf;
 
 const char kTestKey[] = "Software\\CantivoxToolsRegistryTest";
 
@@ -25,14 +28,6 @@ class RegistryTest : public ::testing::Test {
   }
   void Set(const char* name, DWORD type, const void* data, DWORD size) {
     ASSERT_EQ(RegSetValueExA(key_, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-  }
-  std::string ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const Error& error) {
-      return error.what();
-    }
-    return "(no error)";
   }
 
   HKEY key_ = nullptr;

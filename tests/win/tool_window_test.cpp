@@ -8,7 +8,7 @@
 
 #include "Installation.h"
 #include "UMaintenance.h"
-#include "WineUnix.h"
+#include "Support.h"
 #include "forms/UMaintenance.rh"
 
 namespace {
@@ -56,26 +56,15 @@ class Driver {
   bool pressed_ = false;
 };
 
-void Write(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+using namespace support;
 
 TEST(ToolWindowTest, MaintenanceClearsTheInstallationItIsHanded) {
-  char temp[MAX_PATH];
-  GetTempPathA(sizeof temp, temp);
-  const std::string dir = std::string(temp) + "cvx-tool-window-" + std::to_string(GetCurrentProcessId());
-  wineunix::RemoveTree(dir);
-  CreateDirectoryA(dir.c_str(), nullptr);
+  const TempFolder folder("tool-window");
+  const std::string& dir = folder.Path();
   CreateDirectoryA((dir + "\\Temp").c_str(), nullptr);
   CreateDirectoryA((dir + "\\Temp\\songs").c_str(), nullptr);
-  Write(dir + "\\Temp\\songs\\a.tmp", "x");
-  Write(dir + "\\covers.cache", "covers");
+  WriteBytes(dir + "\\Temp\\songs\\a.tmp", "x");
+  WriteBytes(dir + "\\covers.cache", "covers");
 
   {
     Driver driver;
@@ -86,7 +75,6 @@ TEST(ToolWindowTest, MaintenanceClearsTheInstallationItIsHanded) {
   EXPECT_TRUE(Exists(dir + "\\Temp"));
   EXPECT_FALSE(Exists(dir + "\\Temp\\songs"));
   EXPECT_FALSE(Exists(dir + "\\covers.cache"));
-  wineunix::RemoveTree(dir);
 }
 
 }  // namespace
