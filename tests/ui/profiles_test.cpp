@@ -95,6 +95,15 @@ class ProfilesTest : public ui::ToolTest {
     return Manager(Shoot(ui::WaitWindow(Pid(), "Profile Manager")));
   }
   Editor WaitEditor() { return Editor(Shoot(ui::WaitWindow(Pid(), "Profile"))); }
+  // The editor on the one profile "p", holding `text`, whose avatar.jpg is
+  // the wide picture; the manager it was opened from is its owner.
+  Editor ModifyWithStoredAvatar(const std::string& text) {
+    MakeProfile("p", text);
+    ui::WriteFileBytes(Folder("p") + "\\avatar.jpg", ui::ReadFileBytes(Picture("wide.jpg")));
+    const Manager m = Open();
+    ui::Click(m.Button("Modify"));
+    return WaitEditor();
+  }
   ui::MsgBox WaitBox() {
     const ui::MsgBox box = ui::WaitMessageBox(Pid());
     Shoot(box.hwnd);
@@ -558,11 +567,7 @@ TEST_F(ProfilesTest, PictureAreaIsAHundredPixelsSquareAt16And24) {
 // Only a double-click chooses a picture; one click neither opens the
 // picture dialog nor changes the picture shown.
 TEST_F(ProfilesTest, SingleClickOnThePictureDoesNothing) {
-  MakeProfile("p", "[profile]\r\nname=P\r\navatar=avatar.jpg\r\n");
-  ui::WriteFileBytes(Folder("p") + "\\avatar.jpg", ui::ReadFileBytes(Picture("wide.jpg")));
-  Manager m = Open();
-  ui::Click(m.Button("Modify"));
-  Editor e = WaitEditor();
+  Editor e = ModifyWithStoredAvatar("[profile]\r\nname=P\r\navatar=avatar.jpg\r\n");
   ASSERT_TRUE(e.Shows(50, 50, RGB(255, 255, 255)));
   for (int click = 0; click < 2; ++click) {
     ui::Click(e.avatar);
@@ -585,11 +590,8 @@ TEST_F(ProfilesTest, SingleClickOnThePictureDoesNothing) {
 // A stored avatar removed and another picture set in its place: "Save"
 // stores the new picture as avatar.jpg.
 TEST_F(ProfilesTest, StoredAvatarRemovedThenSetAndSaved) {
-  MakeProfile("p", "[profile]\r\nname=P\r\nlogin=p\r\nlocked=no\r\navatar=avatar.jpg\r\n");
-  ui::WriteFileBytes(Folder("p") + "\\avatar.jpg", ui::ReadFileBytes(Picture("wide.jpg")));
-  Manager m = Open();
-  ui::Click(m.Button("Modify"));
-  Editor e = WaitEditor();
+  Editor e = ModifyWithStoredAvatar("[profile]\r\nname=P\r\nlogin=p\r\nlocked=no\r\navatar=avatar.jpg\r\n");
+  const Manager m(GetWindow(e.dialog, GW_OWNER));
   ASSERT_TRUE(e.Shows(50, 50, RGB(255, 255, 255)));
   ui::Click(e.Button("Remove"));
   EXPECT_TRUE(e.ShowsNothing());
@@ -610,11 +612,7 @@ TEST_F(ProfilesTest, StoredAvatarRemovedThenSetAndSaved) {
 // already in place: "Save" keeps it without a word, rather than failing to
 // copy it onto itself and dropping it.
 TEST_F(ProfilesTest, StoredAvatarUnderAnotherSpellingIsKept) {
-  MakeProfile("p", "[profile]\r\nname=P\r\navatar=AVATAR.JPG\r\n");
-  ui::WriteFileBytes(Folder("p") + "\\avatar.jpg", ui::ReadFileBytes(Picture("wide.jpg")));
-  Manager m = Open();
-  ui::Click(m.Button("Modify"));
-  Editor e = WaitEditor();
+  Editor e = ModifyWithStoredAvatar("[profile]\r\nname=P\r\navatar=AVATAR.JPG\r\n");
   ExpectNoMessageBox();
   EXPECT_TRUE(e.Shows(50, 50, RGB(255, 255, 255)));
   Press(e, "Save");
