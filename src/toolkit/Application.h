@@ -41,12 +41,12 @@ HWND ActiveOwner();
 // A box with no icon and one OK button, captioned with the title.
 void Message(const std::string& text);
 // An information box captioned "Information" with Yes and No; true on Yes.
-bool ConfirmInformation(const std::string& text);
+[[nodiscard]] bool ConfirmInformation(const std::string& text);
 // A warning box captioned "Warning" with Yes and No; true on Yes.
-bool ConfirmWarning(const std::string& text);
+[[nodiscard]] bool ConfirmWarning(const std::string& text);
 // A warning box captioned "Warning" with the buttons "&Yes" and "&Abort";
 // true on Yes.
-bool ConfirmWarningYesAbort(const std::string& text);
+[[nodiscard]] bool ConfirmWarningYesAbort(const std::string& text);
 // An error box captioned "Error" with one OK button.
 void ErrorBox(const std::string& text);
 

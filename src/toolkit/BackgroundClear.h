@@ -11,7 +11,7 @@
 // a second. Esc, the close box and the cancel button stop a stoppable walk
 // after the entry in hand, and do nothing otherwise. Returns once the walk
 // has ended, with everything as it was before.
-ClearOutcome ClearInBackground(Form& window, const std::string& directory, bool stoppable);
+[[nodiscard]] ClearOutcome ClearInBackground(Form& window, const std::string& directory, bool stoppable);
 
 // "12,345": a count as the caption shows it.
 std::string GroupedCount(long count);

@@ -10,4 +10,4 @@ inline constexpr size_t kFileNameBufferSize = 32 * 1024;
 // The platform's open-file dialog. `filter` is written "description|pattern"
 // with further pairs separated by "|". True when the user chose a file; its
 // full path is then in `path`.
-bool OpenFileDialog(HWND owner, const std::string& filter, DWORD flags, std::string& path);
+[[nodiscard]] bool OpenFileDialog(HWND owner, const std::string& filter, DWORD flags, std::string& path);

@@ -9,4 +9,4 @@
 // or files. Only file-system folders can be confirmed. True when the user
 // confirmed one; its full path (at most MAX_PATH - 1 characters) is then in
 // `path`.
-bool BrowseForFolder(HWND owner, const std::string& prompt, std::string& path);
+[[nodiscard]] bool BrowseForFolder(HWND owner, const std::string& prompt, std::string& path);

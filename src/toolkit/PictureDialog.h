@@ -7,4 +7,4 @@
 // selected file and its dimensions beside the file list. `path`, when not
 // empty, is where the dialog starts. True when the user chose a file; its
 // full path is then in `path`.
-bool OpenPictureDialog(HWND owner, std::string& path);
+[[nodiscard]] bool OpenPictureDialog(HWND owner, std::string& path);

@@ -17,7 +17,7 @@ class Registry {
   // Opens an existing key, never creating it: with full access, and, where
   // the platform refuses that (a standard user under account control on
   // HKEY_LOCAL_MACHINE), for reading only. False when it cannot be opened.
-  bool OpenKey(const std::string& path);
+  [[nodiscard]] bool OpenKey(const std::string& path);
   void CloseKey() { key_.Reset(); }
   bool IsOpen() const { return static_cast<bool>(key_); }
   // True when the key was opened for reading only.

@@ -5,7 +5,7 @@
 
 // Asks the shell to open a file without waiting for it. The callers make the
 // request and go on; the result says whether the shell accepted it.
-bool ShellOpen(HWND owner, const std::string& file, const std::string* parameters,
+[[nodiscard]] bool ShellOpen(HWND owner, const std::string& file, const std::string* parameters,
                const std::string* directory, int show = SW_SHOWNORMAL);
 
 bool FileExists(const std::string& path);       // a file, not a directory
