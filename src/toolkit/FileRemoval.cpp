@@ -76,12 +76,17 @@ DWORD AttributesOf(HANDLE file) {
                                                                                   : INVALID_FILE_ATTRIBUTES;
 }
 
-bool IsEntryOf(HANDLE file, const std::wstring& folderFinal, const std::string& name) {
-  if (folderFinal.empty()) return false;
+// What an opened entry is to its folder. Unknown when either name cannot be
+// had: then the entry is neither deleted nor replaced.
+enum class Entry { Own, LeadsElsewhere, Unknown };
+
+Entry EntryOf(HANDLE file, const std::wstring& folderFinal, const std::string& name) {
+  if (folderFinal.empty()) return Entry::Unknown;
   const std::wstring final = FinalName(file);
+  if (final.empty()) return Entry::Unknown;
   std::wstring expected = folderFinal;
   if (expected.back() != L'\\') expected += L'\\';  // a drive root ends in one
-  return !final.empty() && SameName(final, expected + Wide(name));
+  return SameName(final, expected + Wide(name)) ? Entry::Own : Entry::LeadsElsewhere;
 }
 
 // A new empty file of our own in `folder`, or empty text.
@@ -122,13 +127,21 @@ bool RemoveOwnFile(const std::string& folder, const std::string& name, const std
     const DWORD error = GetLastError();
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
   }
-  if (IsEntryOf(file.Get(), folderFinal, name)) return DeleteThrough(file.Get(), attributes, evenReadOnly);
+  switch (EntryOf(file.Get(), folderFinal, name)) {
+    case Entry::Own:
+      return DeleteThrough(file.Get(), attributes, evenReadOnly);
+    case Entry::Unknown:
+      return false;
+    case Entry::LeadsElsewhere:
+      break;
+  }
   // A link that leads elsewhere: what it leads to is never opened for
   // deletion. Once the link is replaced, the name is a file of our own.
   file.Reset();
   if (!ReplaceLink(folder, path)) return false;
   file = OpenEntry(path);
-  return file && IsEntryOf(file.Get(), folderFinal, name) && DeleteThrough(file.Get(), AttributesOf(file.Get()), true);
+  return file && EntryOf(file.Get(), folderFinal, name) == Entry::Own &&
+         DeleteThrough(file.Get(), AttributesOf(file.Get()), true);
 }
 
 bool RemoveOwnFile(const std::string& path) {
