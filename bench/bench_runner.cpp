@@ -14,6 +14,7 @@
 // with "sample" or "note" are details; the line starting with "result"
 // carries the two medians in seconds.
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -264,10 +265,22 @@ int Startup(const std::vector<std::string>& programs, int runs, int warmups) {
   return 0;
 }
 
+// The most memory the process has held in its working set, in KiB; 0 when
+// the platform does not say.
+size_t PeakWorkingSetKiB(HANDLE process) {
+  PROCESS_MEMORY_COUNTERS memory{};
+  return GetProcessMemoryInfo(process, &memory, sizeof memory) ? memory.PeakWorkingSetSize / 1024 : 0;
+}
+
+struct ListTimes {
+  double filled;   // seconds from the click to the list filled
+  size_t peakKiB;  // the program's peak working set then
+};
+
 // Click to the list filled: the Profile Manager fills its list before it
 // shows itself, so the window visible with every entry counted is the
 // moment the user sees the list.
-double TimeProfileManager(const std::string& tools, int count) {
+ListTimes TimeProfileManager(const std::string& tools, int count) {
   Child child(Quote(tools), false);
   HWND main = WaitShown(child, {kMainCaption});
   WaitForInputIdle(child.Process(), kTimeoutMs);
@@ -288,11 +301,12 @@ double TimeProfileManager(const std::string& tools, int count) {
       },
       "the Profile Manager with " + std::to_string(count) + " profiles");
   const double filled = Now() - start;
+  const size_t peak = PeakWorkingSetKiB(child.Process());
 
   PostMessageA(manager, WM_CLOSE, 0, 0);
   Poll(child, [&] { return !IsWindow(manager); }, "the Profile Manager to close");
   CloseAndWait(child, main);
-  return filled;
+  return {filled, peak};
 }
 
 // profile_floor's own timing of its walk.
@@ -317,9 +331,11 @@ int Profiles(const std::string& tools, const std::string& floor, const std::stri
     TimeFloor(floor, "ini", installDir, count);
     for (const char* mode : diagnostics) TimeFloor(floor, mode, installDir, count);
   }
-  std::vector<double> tool, ini, read, open, walk;
+  std::vector<double> tool, ini, read, open, walk, peak;
   for (int i = 0; i < runs; ++i) {
-    tool.push_back(TimeProfileManager(tools, count));
+    const ListTimes list = TimeProfileManager(tools, count);
+    tool.push_back(list.filled);
+    peak.push_back(static_cast<double>(list.peakKiB));
     ini.push_back(TimeFloor(floor, "ini", installDir, count));
     read.push_back(TimeFloor(floor, "read", installDir, count));
     open.push_back(TimeFloor(floor, "open", installDir, count));
@@ -333,6 +349,8 @@ int Profiles(const std::string& tools, const std::string& floor, const std::stri
       "CreateFile alone %.3f ms, enumeration %.3f ms\n",
       1000 * Median(ini) / count, 1000 * Median(read) / count, 1000 * Median(open) / count,
       1000 * Median(walk) / count);
+  std::printf("note profiles peak working set of CantivoxTools.exe with the list filled: %.0f KiB (median)\n",
+              Median(peak));
   std::printf("result profiles %.4f %.4f\n", Median(tool), Median(ini));
   return 0;
 }

@@ -1,5 +1,9 @@
 // Empties one directory with the tool's own clearing walk, for the clearing
-// benchmark (scripts/bench-clear), and says what stayed.
+// benchmark (scripts/bench-clear), says what stayed, and prints the peak
+// working set of the process.
+#include <windows.h>
+#include <psapi.h>
+
 #include <cstdio>
 
 #include "toolkit/DirectoryClear.h"
@@ -14,6 +18,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "refused: %s\n", argv[1]);
     return 1;
   }
+  PROCESS_MEMORY_COUNTERS memory{};
+  if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory))
+    std::printf("peak working set %zu KiB\n", static_cast<size_t>(memory.PeakWorkingSetSize / 1024));
   if (outcome.remaining != 0) {
     std::fprintf(stderr, "%d entries stayed in %s\n", outcome.remaining, argv[1]);
     return 1;

@@ -42,10 +42,12 @@ std::vector<Entry> Enumerate(const std::string& installDir) {
   std::vector<Entry> entries;
   const std::string pattern = IncludeTrailingSeparator(ProfilesDir(installDir)) + "*.*";
   WIN32_FIND_DATAA data;
-  FindHandle find(FindFirstFileA(pattern.c_str(), &data));
+  // The basic level leaves out the short names, which nothing here reads.
+  FindHandle find(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                   FIND_FIRST_EX_LARGE_FETCH));
   if (!find) return entries;
   do {
-    // FindFirstFileA lists plain files and hidden or system folders as well;
+    // The listing holds plain files and hidden or system folders as well;
     // neither is a profile.
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
     if (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;

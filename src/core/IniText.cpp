@@ -79,6 +79,28 @@ Line Classify(std::string_view text, size_t begin, size_t end, size_t next) {
   return line;
 }
 
+// The line starting at a position: where its content ends and where the
+// next line starts.
+struct LineBounds {
+  size_t end;
+  size_t next;
+};
+LineBounds LineAt(std::string_view text, size_t pos) {
+  size_t end = text.find_first_of("\r\n", pos);
+  if (end == std::string_view::npos) end = text.size();
+  size_t next = end;
+  if (end < text.size()) {
+    next = end + 1;
+    if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
+  }
+  return {end, next};
+}
+
+// After a byte order mark.
+size_t BodyStart(std::string_view text) {
+  return text.substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
+}
+
 struct Document {
   size_t bodyStart = 0;  // after a byte order mark
   std::vector<Line> lines;
@@ -86,17 +108,11 @@ struct Document {
 
 Document Parse(std::string_view text) {
   Document doc;
-  if (text.substr(0, kUtf8Mark.size()) == kUtf8Mark) doc.bodyStart = kUtf8Mark.size();
+  doc.bodyStart = BodyStart(text);
   for (size_t pos = doc.bodyStart; pos < text.size();) {
-    size_t end = text.find_first_of("\r\n", pos);
-    if (end == std::string_view::npos) end = text.size();
-    size_t next = end;
-    if (end < text.size()) {
-      next = end + 1;
-      if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
-    }
-    doc.lines.push_back(Classify(text, pos, end, next));
-    pos = next;
+    const LineBounds bounds = LineAt(text, pos);
+    doc.lines.push_back(Classify(text, pos, bounds.end, bounds.next));
+    pos = bounds.next;
   }
   return doc;
 }
@@ -150,16 +166,29 @@ std::string Joined(std::initializer_list<std::string_view> parts) {
 }  // namespace
 
 std::optional<std::string> IniFindValue(std::string_view text, std::string_view section, std::string_view key) {
-  const Document doc = Parse(text);
-  const auto found = FindSection(doc, section);
-  if (!found) return std::nullopt;
-  const auto index = FindKey(doc, *found, key);
-  if (!index || !doc.lines[*index].hasValue) return std::nullopt;
-  const Span span = doc.lines[*index].value;
-  std::string_view value = text.substr(span.begin, span.end - span.begin);
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-    value = value.substr(1, value.size() - 2);
-  return std::string(value);
+  // One pass, line by line, without building the document: the profile list
+  // reads one value from each of thousands of files. Only the first section
+  // of the name counts, so the search ends where that section ends; the
+  // lines before the first header are the first section "".
+  const size_t bodyStart = BodyStart(text);
+  bool inSection = SameName(std::string_view(), section);
+  for (size_t pos = bodyStart; pos < text.size();) {
+    const LineBounds bounds = LineAt(text, pos);
+    const Line line = Classify(text, pos, bounds.end, bounds.next);
+    pos = bounds.next;
+    if (line.kind == Kind::Section) {
+      if (inSection) return std::nullopt;
+      inSection = SameName(line.name, section);
+      continue;
+    }
+    if (!inSection || line.kind != Kind::Key || !SameName(line.name, key)) continue;
+    if (!line.hasValue) return std::nullopt;
+    std::string_view value = text.substr(line.value.begin, line.value.end - line.value.begin);
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+      value = value.substr(1, value.size() - 2);
+    return std::string(value);
+  }
+  return std::nullopt;
 }
 
 std::string IniSetValue(std::string_view text, std::string_view section, std::string_view key,

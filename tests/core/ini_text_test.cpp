@@ -34,6 +34,7 @@ TEST(IniFindValue, ReadsAsThePlatformReads) {
            // The first of duplicate keys, and only the first section of a name.
            {"[a]\nk=1\nK=2\n", "a", "k", "1"},
            {"[a]\nx=1\n[b]\n[a]\ny=2\n", "a", "y", std::nullopt},
+           {"[b]\nk=1\n[a]\nk=2\n[b]\nk=3\n", "a", "k", "2"},
            // A matching pair of quotes goes, the blanks inside stay.
            {"[a]\nk=\" x \"\n", "a", "k", " x "},
            {"[a]\nk='x'\n", "a", "k", "x"},

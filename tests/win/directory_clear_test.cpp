@@ -96,8 +96,9 @@ TEST_F(DirectoryClearTest, EmptyOrMissingDirectoryIsCompleteAndChangesNothing) {
   }
 }
 
-// Enough files that several threads share the deleting; each held file
-// among them is counted once, and the directories that hold them stay.
+// Enough files that several threads share the deleting where the machine
+// has more than one core; each held file among them is counted once, and the
+// directories that hold them stay.
 TEST_F(DirectoryClearTest, ManyFilesGoTogetherAndEachHeldOneIsCounted) {
   Names expected;
   std::vector<HANDLE> held;
