@@ -99,7 +99,7 @@ std::string NewTempFile(const std::string& folder) {
 // Removes a file the program itself has just made.
 void RemoveTempFile(const std::string& folder, const std::string& path) {
   const std::wstring final = FolderFinalName(folder);
-  (void)RemoveOwnFile(folder, ExtractFileName(path), final, FILE_ATTRIBUTE_NORMAL, true);
+  (void)RemoveOwnFile(folder, ExtractFileName(path), final, INVALID_FILE_ATTRIBUTES, true);
 }
 
 // Puts an empty file of our own in the place of the link at `path`.
@@ -129,6 +129,9 @@ bool RemoveOwnFile(const std::string& folder, const std::string& name, const std
   }
   switch (EntryOf(file.Get(), folderFinal, name)) {
     case Entry::Own:
+      // Unknown attributes are read from the entry now open; an unreadable
+      // entry stays (its invalid attributes look like a folder's).
+      if (attributes == INVALID_FILE_ATTRIBUTES) attributes = AttributesOf(file.Get());
       return DeleteThrough(file.Get(), attributes, evenReadOnly);
     case Entry::Unknown:
       return false;
@@ -146,13 +149,7 @@ bool RemoveOwnFile(const std::string& folder, const std::string& name, const std
 
 bool RemoveOwnFile(const std::string& path) {
   const std::string folder = ExtractFileDir(path);
-  const std::string name = ExtractFileName(path);
-  const std::wstring folderFinal = FolderFinalName(folder);
-  FileHandle file = OpenEntry(path);
-  const DWORD attributes = file ? AttributesOf(file.Get()) : FILE_ATTRIBUTE_NORMAL;
-  file.Reset();
-  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
-  return RemoveOwnFile(folder, name, folderFinal, attributes, false);
+  return RemoveOwnFile(folder, ExtractFileName(path), FolderFinalName(folder), INVALID_FILE_ATTRIBUTES, false);
 }
 
 bool CopyOverOwnFile(const std::string& source, const std::string& target) {

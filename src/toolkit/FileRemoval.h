@@ -20,7 +20,8 @@
 std::wstring FolderFinalName(const std::string& folder);
 
 // Removes the file `name` in `folder`, whose FolderFinalName is
-// `folderFinal`; `attributes` are the file's as listed. A link of that name
+// `folderFinal`; `attributes` are the file's as listed, or
+// INVALID_FILE_ATTRIBUTES to read them from the file. A link of that name
 // goes as a link. A read-only file goes too when `evenReadOnly`; a file that
 // stays keeps its attributes. True when the name is gone or its deletion is
 // pending (another program holds the file open with delete sharing).
