@@ -1,7 +1,6 @@
 """Tests of the release scripts: the reproducible zip, the comparison that
 names differing bytes, the guide's message check and its HTML form."""
 import importlib.machinery
-import importlib.util
 import io
 import os
 import pathlib
@@ -9,6 +8,7 @@ import re
 import struct
 import subprocess
 import tempfile
+import types
 import unittest
 import zipfile
 
@@ -17,8 +17,8 @@ SCRIPTS = pathlib.Path(__file__).resolve().parent.parent.parent / "scripts"
 
 def load(name):
     loader = importlib.machinery.SourceFileLoader(name.replace("-", "_"), str(SCRIPTS / name))
-    spec = importlib.util.spec_from_loader(loader.name, loader)
-    module = importlib.util.module_from_spec(spec)
+    module = types.ModuleType(loader.name)
+    module.__file__ = loader.path
     loader.exec_module(module)
     return module
 
