@@ -95,9 +95,17 @@ std::string ExeName() {
 }
 
 int Run(HWND dialog) {
-  if (appWindow) ShowWindow(appWindow, SW_SHOWNOACTIVATE);
+  // The task bar button comes once the main window has painted, when the
+  // queue first runs dry: showing the application window before would
+  // hold back the first paint.
+  bool appShown = appWindow == nullptr;
   MSG msg;
-  while (!terminated && GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (!terminated) {
+    if (!appShown && !PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+      ShowWindow(appWindow, SW_SHOWNOACTIVATE);
+      appShown = true;
+    }
+    if (GetMessageA(&msg, nullptr, 0, 0) <= 0) break;
     if (dialog && IsWindow(dialog) && IsDialogMessageA(dialog, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
