@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <utility>
@@ -20,6 +21,15 @@ inline constexpr char kTitle[] = "Cantivox Tools  0.2.1.7";
 // The main window's buttons that need a known installation.
 inline constexpr const char* kNeedInstallation[] = {"Profile manager", "Configuration", "Maintenance",
                                                     "Run Cantivox with special params", "Run Cantivox"};
+
+// What the profile list shows for a profile whose file names no one.
+inline constexpr char kNameNotFound[] = "Error - Name not found";
+
+using Strings = std::vector<std::string>;
+inline Strings Sorted(Strings items) {
+  std::sort(items.begin(), items.end());
+  return items;
+}
 
 // The value the main window shows beside a label ("Directory:", "Version:").
 inline std::string Label(HWND main, const char* caption) { return Text(FindRightOf(Find(main, caption, "Static"))); }

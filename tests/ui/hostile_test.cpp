@@ -22,15 +22,10 @@ namespace {
 
 using ui::kMainCaption;
 using ui::kTitle;
-const char kNotFound[] = "Error - Name not found";
+const char* const kNotFound = ui::kNameNotFound;
 const char kCannotLoad[] = "Cannot load avatar.";
-
-using Strings = std::vector<std::string>;
-
-Strings Sorted(Strings items) {
-  std::sort(items.begin(), items.end());
-  return items;
-}
+using ui::Sorted;
+using ui::Strings;
 
 std::string Corpus(const std::string& folder) { return ui::Join(ui::EnvPath("CANTIVOX_HOSTILE"), folder); }
 

@@ -18,14 +18,9 @@ namespace {
 
 using ui::kTitle;
 const char kDuplicate[] = "Cannot create this profile because there already exists profile with this name";
-const char kNotFound[] = "Error - Name not found";
-
-using Strings = std::vector<std::string>;
-
-Strings Sorted(Strings items) {
-  std::sort(items.begin(), items.end());
-  return items;
-}
+const char* const kNotFound = ui::kNameNotFound;
+using ui::Sorted;
+using ui::Strings;
 
 // A picture drawn for these tests at build time.
 std::string Picture(const std::string& name) { return ui::Join(ui::EnvPath("CANTIVOX_PROFILE_PICTURES"), name); }
@@ -398,22 +393,33 @@ TEST_F(ProfilesTest, SmallPictureIsEnlargedAndDoubleClickChoosesToo) {
 }
 
 TEST_F(ProfilesTest, AvatarThatCannotBeShownOrCopied) {
-  // A stored avatar whose file is missing.
+  // A stored avatar named outside the profile's folder, and one whose file
+  // is missing: nothing shows, the file outside is neither shown nor
+  // deleted, and "Save" drops the key.
+  ui::WriteFileBytes(game_ / "victim.jpg", ui::ReadFileBytes(Picture("wide.jpg")));
+  MakeProfile("outside", "[profile]\r\nname=Outside\r\navatar=..\\..\\victim.jpg\r\n");
   MakeProfile("gone", "[profile]\r\nname=Gone\r\navatar=avatar.jpg\r\n");
   Manager m = OpenManager();
-  ui::Click(m.Button("Modify"));
-  Acknowledge("Cannot load avatar.");
-  Editor e = WaitEditor();
-  EXPECT_TRUE(e.ShowsNothing());
-  Press(e, "Save");
-  EXPECT_EQ(ProfileText("gone"), "[profile]\r\nname=Gone\r\nlogin=\r\nlocked=no\r\n");
+  for (const std::string name : {"Outside", "Gone"}) {
+    SCOPED_TRACE(name);
+    ui::ClickItem(m.list, m.IndexOf(name));
+    ui::Click(m.Button("Modify"));
+    Acknowledge("Cannot load avatar.");
+    const Editor shown = WaitEditor();
+    EXPECT_TRUE(shown.ShowsNothing());
+    Press(shown, "Save");
+    const std::string folder = name == "Gone" ? "gone" : "outside";
+    EXPECT_EQ(ProfileText(folder), "[profile]\r\nname=" + name + "\r\nlogin=\r\nlocked=no\r\n");
+    if (folder == "outside") ui::RemoveTree(Folder(folder));  // the one profile left below is "gone"
+  }
+  EXPECT_TRUE(ui::FileExists(game_ / "victim.jpg"));
 
   // A chosen file that does not decode: the decoder's error, and the path
   // is kept, so "Save" still copies the file.
   const std::string broken = game_ / "broken.jpg";
   ui::WriteFileBytes(broken, "\xFF\xD8\xFF\xE0 not really a JPEG");
   ui::Click(m.Button("Modify"));
-  e = WaitEditor();
+  Editor e = WaitEditor();
   ui::Click(e.Button("Set"));
   TypeIntoOpenDialog(broken);
   const ui::MsgBox box = WaitBox();
@@ -438,18 +444,6 @@ TEST_F(ProfilesTest, AvatarThatCannotBeShownOrCopied) {
   EXPECT_EQ(ProfileText("gone"), "[profile]\r\nname=Gone\r\nlogin=\r\nlocked=no\r\n");
 }
 
-TEST_F(ProfilesTest, StoredAvatarOutsideTheFolderIsNeitherShownNorDeleted) {
-  ui::WriteFileBytes(game_ / "victim.jpg", ui::ReadFileBytes(Picture("wide.jpg")));
-  MakeProfile("p", "[profile]\r\nname=P\r\navatar=..\\..\\victim.jpg\r\n");
-  Manager m = OpenManager();
-  ui::Click(m.Button("Modify"));
-  Acknowledge("Cannot load avatar.");
-  Editor e = WaitEditor();
-  EXPECT_TRUE(e.ShowsNothing());
-  Press(e, "Save");
-  EXPECT_TRUE(ui::FileExists(game_ / "victim.jpg"));
-  EXPECT_EQ(ProfileText("p"), "[profile]\r\nname=P\r\nlogin=\r\nlocked=no\r\n");
-}
 
 TEST_F(ProfilesTest, AvatarMenuAndHint) {
   Manager m = OpenManager();
