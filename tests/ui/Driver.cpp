@@ -1,6 +1,7 @@
 #include "Driver.h"
 
 #include "toolkit/Handles.h"
+#include "../win/Support.h"
 
 #include <algorithm>
 #include <array>
@@ -293,8 +294,6 @@ std::vector<uint32_t> CaptureScreen(const RECT& r) {
   return canvas.Pixels();
 }
 
-namespace {
-
 // A window paints some time after it is shown or changed, and Wine copies
 // its pixels to the X screen after that again: take captures until two in a
 // row agree.
@@ -308,6 +307,13 @@ std::vector<uint32_t> StableCapture(const RECT& r) {
   }
   return last;
 }
+
+bool Near(COLORREF a, COLORREF b, int tolerance) {
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+namespace {
 
 // ---- Icons -------------------------------------------------------------------
 
@@ -785,6 +791,13 @@ void LeaveEdit(HWND edit) {
   Settle(edit);
 }
 
+void TypeIntoOpenDialog(HWND open, const std::string& path) {
+  HWND field = FindById(open, 0x47C);  // the file name combo box (cmb13)
+  if (ClassOf(field) != "Edit") field = FindNth(field, "Edit", 0);
+  SetText(field, path);
+  Click(Find(open, "Open", "Button"));
+}
+
 void PressKey(HWND target, int vk) {
   RequireWindow(target, "press a key in");
   const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC))
@@ -1055,12 +1068,16 @@ TempDir::TempDir(const std::string& root) {
 
 TempDir::~TempDir() {
   // A program just ended may hold its files a moment longer.
-  PollFor(
-      [&] {
-        RemoveTree(path_);
-        return !DirExists(path_);
-      },
-      2000);
+  try {
+    PollFor(
+        [&] {
+          RemoveTree(path_);
+          return !DirExists(path_);
+        },
+        2000);
+  } catch (const std::exception&) {
+    // A link the Unix side could not remove: the folder stays in %TEMP%.
+  }
 }
 
 std::string TempDir::operator/(const std::string& name) const { return Join(path_, name); }
@@ -1112,27 +1129,7 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     throw DriverError("cannot write " + path + ": " + LastErrorText());
 }
 
-void RemoveTree(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;
-  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    DeleteFileA(path.c_str());
-    return;
-  }
-  // A linked folder is removed as a link; what it points to stays.
-  if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    WIN32_FIND_DATAA entry;
-    FindHandle find(FindFirstFileA(Join(path, "*").c_str(), &entry));
-    if (find) {
-      do {
-        const std::string name = entry.cFileName;
-        if (name != "." && name != "..") RemoveTree(Join(path, name));
-      } while (FindNextFileA(find.Get(), &entry));
-    }
-  }
-  RemoveDirectoryA(path.c_str());
-}
+void RemoveTree(const std::string& path) { support::RemoveTree(path); }
 
 std::string EnvPath(const std::string& variable) {
   std::string value = Env(variable);

@@ -156,6 +156,9 @@ void PressKey(HWND target, int vk);
 // Returns once the window's thread has handled what was sent to it, or has
 // entered a modal loop, or after timeoutMs.
 void Settle(HWND window, int timeoutMs = 5000);
+// Types a path into an open-file dialog's file name field and presses its
+// "Open" button, as a user may.
+void TypeIntoOpenDialog(HWND open, const std::string& path);
 
 // ---- Message boxes -----------------------------------------------------------
 
@@ -193,6 +196,11 @@ std::string ScreenshotDir();
 std::string SaveScreenshot(HWND top, const std::string& name);
 // The pixels the screen shows in `r`, rows top down, as 0x00RRGGBB.
 std::vector<uint32_t> CaptureScreen(const RECT& r);
+// The same once two captures in a row agree (a window paints some time after
+// it shows).
+std::vector<uint32_t> StableCapture(const RECT& r);
+// Whether each of red, green and blue differs by `tolerance` at the most.
+bool Near(COLORREF a, COLORREF b, int tolerance);
 // The colour the screen shows at x, y of the window's client area.
 COLORREF ScreenPixel(HWND window, int x, int y);
 

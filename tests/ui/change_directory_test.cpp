@@ -22,7 +22,6 @@ const char kInvalid[] = "Invaild directory :). Nothing changed.";
 // The open dialog's controls.
 constexpr int kFileTypes = 0x470;  // cmb1
 constexpr int kLookIn = 0x471;     // cmb2
-constexpr int kFileName = 0x47C;   // cmb13
 
 std::string Upper(std::string text) {
   CharUpperBuffA(text.data(), static_cast<DWORD>(text.size()));
@@ -76,9 +75,6 @@ class ChangeDirectoryTest : public ::testing::Test {
     ui::DeleteRegistryKey();
   }
 
-  std::string Label(HWND main, const char* caption) {
-    return ui::Text(ui::FindRightOf(ui::Find(main, caption, "Static")));
-  }
   // Shows the hidden button and presses it: the question comes.
   ui::MsgBox Press() {
     const HWND button = ui::Find(main_, "Change directory", "Button");
@@ -90,23 +86,16 @@ class ChangeDirectoryTest : public ::testing::Test {
     ui::Answer(Press(), "Yes");
     return ui::WaitWindow(app_.Id(), "Open");
   }
-  // Types a path into the dialog's file name field and presses "Open".
-  void Type(HWND open, const std::string& path) {
-    HWND field = ui::FindById(open, kFileName);
-    if (ui::ClassOf(field) != "Edit") field = ui::FindNth(field, "Edit", 0);
-    ui::SetText(field, path);
-    ui::Click(ui::Find(open, "Open", "Button"));
-  }
   void Choose(const std::string& path) {
     const HWND open = PressAndConfirm();
-    Type(open, path);
+    ui::TypeIntoOpenDialog(open, path);
     ui::WaitUntil([&] { return !IsWindow(open); }, "the open dialog closed");
     ui::Settle(main_);
   }
   void ExpectNothingChanged() {
     EXPECT_EQ(ui::ReadRegistryString("InstallDir"), current_);
     EXPECT_TRUE(app_.Running());
-    EXPECT_EQ(Label(main_, "Directory:"), current_);
+    EXPECT_EQ(ui::Label(main_, "Directory:"), current_);
   }
   // The main window of another instance of the tool than the one started
   // here, once it shows.
@@ -154,7 +143,7 @@ TEST_F(ChangeDirectoryTest, AsksFirstAndOffersTheGameExecutableOnly) {
   EXPECT_EQ(SendMessageA(types, CB_GETCOUNT, 0, 0), 1);
   // In a folder with the game, a text file and another program, only the
   // game shows.
-  Type(open, other_);
+  ui::TypeIntoOpenDialog(open, other_);
   const HWND list = ui::FindNth(open, "SysListView32", 0);
   ui::WaitText(ui::FindById(open, kLookIn), "Other game");
   EXPECT_FALSE(ui::PollFor([&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) != 1; }, 1000))
@@ -162,7 +151,7 @@ TEST_F(ChangeDirectoryTest, AsksFirstAndOffersTheGameExecutableOnly) {
   ui::SaveScreenshot(open, "change-directory");
   // A file or a folder that does not exist: the dialog says so and stays.
   for (const char* missing : {"Missing.exe", "No folder\\Cantivox.exe"}) {
-    Type(open, ui::Join(other_, missing));
+    ui::TypeIntoOpenDialog(open, ui::Join(other_, missing));
     const std::optional<ui::MsgBox> box = ui::MessageBoxWithin(app_.Id(), 3000);
     ASSERT_TRUE(box.has_value()) << missing << " taken";
     EXPECT_EQ(box->icon, ui::Icon::Error) << missing;
@@ -207,8 +196,8 @@ TEST_F(ChangeDirectoryTest, GameInAnotherFolderIsRecordedAndTheToolRestarts) {
   EXPECT_EQ(Upper(again.ImagePath()), Upper(exe_));
   EXPECT_EQ(ui::ReadRegistryString("InstallDir"), other_);
   EXPECT_EQ(ui::ReadRegistryString("InstallVer"), "1.1.0 final");
-  EXPECT_EQ(Label(main, "Directory:"), other_);
-  EXPECT_EQ(Label(main, "Version:"), "1.1.0 final");
+  EXPECT_EQ(ui::Label(main, "Directory:"), other_);
+  EXPECT_EQ(ui::Label(main, "Version:"), "1.1.0 final");
   EXPECT_FALSE(ui::FindMessageBox(pid).has_value());
   ui::SaveScreenshot(main, "change-directory-restarted");
   ui::Click(ui::Find(main, "Exit", "Button"));

@@ -214,26 +214,21 @@ TEST_F(ProfileStoreTest, ChosenPictureIsCopiedAsAvatarJpg) {
   EXPECT_EQ(ReadBytes(Folder("anna") + "\\old.jpg"), "old picture");
 }
 
+// The stored avatar kept as it is, also under another spelling of its name:
+// never copied onto itself.
 TEST_F(ProfileStoreTest, StoredAvatarInPlaceWritesNothingForIt) {
-  MakeProfile("anna", "[profile]\r\nname=Anna\r\navatar=avatar.jpg\r\n");
-  WriteBytes(Folder("anna") + "\\avatar.jpg", "picture");
-  IniFile ini(File("anna"));
-  Values values = ProfileStore::Read(ini);
-  values.avatarPath = Folder("anna") + "\\avatar.jpg";
-  EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
-  EXPECT_EQ(ReadBytes(Folder("anna") + "\\avatar.jpg"), "picture");
-  EXPECT_EQ(IniFile(File("anna")).ReadString("profile", "avatar", "-"), "avatar.jpg");
-}
-
-TEST_F(ProfileStoreTest, SameFileUnderAnotherSpellingIsNotCopiedOntoItself) {
-  MakeProfile("anna", "[profile]\r\nname=Anna\r\navatar=AVATAR.JPG\r\n");
-  WriteBytes(Folder("anna") + "\\avatar.jpg", "picture");
-  IniFile ini(File("anna"));
-  Values values = ProfileStore::Read(ini);
-  values.avatarPath = Folder("anna") + "\\AVATAR.JPG";
-  EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
-  EXPECT_EQ(ReadBytes(Folder("anna") + "\\avatar.jpg"), "picture");
-  EXPECT_EQ(IniFile(File("anna")).ReadString("profile", "avatar", "-"), "avatar.jpg");
+  for (const std::string stored : {"avatar.jpg", "AVATAR.JPG"}) {
+    SCOPED_TRACE(stored);
+    RemoveTree(Folder("anna"));
+    MakeProfile("anna", "[profile]\r\nname=Anna\r\navatar=" + stored + "\r\n");
+    WriteBytes(Folder("anna") + "\\avatar.jpg", "picture");
+    IniFile ini(File("anna"));
+    Values values = ProfileStore::Read(ini);
+    values.avatarPath = Folder("anna") + "\\" + stored;
+    EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
+    EXPECT_EQ(ReadBytes(Folder("anna") + "\\avatar.jpg"), "picture");
+    EXPECT_EQ(IniFile(File("anna")).ReadString("profile", "avatar", "-"), "avatar.jpg");
+  }
 }
 
 TEST_F(ProfileStoreTest, RemovedAvatarLosesKeyAndFile) {
@@ -253,6 +248,7 @@ TEST_F(ProfileStoreTest, StoredAvatarNameOutsideTheFolderIsNeverDeleted) {
   for (const std::string& stored : {std::string("..\\victim.jpg"), std::string("..\\..\\victim.jpg"),
                                    install_ + "\\victim.jpg", std::string("..")}) {
     SCOPED_TRACE(stored);
+    RemoveTree(Folder("anna"));
     MakeProfile("anna", "[profile]\r\nname=Anna\r\navatar=" + stored + "\r\n");
     IniFile ini(File("anna"));
     Values values = ProfileStore::Read(ini);
