@@ -27,27 +27,11 @@ namespace {
 constexpr int kPollMillis = 20;
 constexpr UINT kSendMillis = 5000;
 
-// ---- Small owners (the others are in toolkit/Handles.h) ------------------------------------------------------------
-
-class ScreenDC {
- public:
-  ScreenDC() : dc_(GetDC(nullptr)) {}
-  ScreenDC(const ScreenDC&) = delete;
-  ScreenDC& operator=(const ScreenDC&) = delete;
-  ~ScreenDC() {
-    if (dc_) ReleaseDC(nullptr, dc_);
-  }
-  HDC get() const { return dc_; }
-
- private:
-  HDC dc_;
-};
-
 // A top-down 32-bit DIB selected into a memory DC: its pixels can be read
 // directly after drawing or copying into it.
 class Canvas {
  public:
-  Canvas(int width, int height) : width_(width), height_(height) {
+  Canvas(int width, int height) : width_(width), height_(height), memory_(nullptr) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -55,20 +39,15 @@ class Canvas {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_),
-                               nullptr, 0);
-    if (!dc_ || !bitmap_) throw DriverError("cannot make a bitmap for a screen capture");
-    old_ = SelectObject(dc_, bitmap_);
+    bitmap_ = BitmapHandle(CreateDIBSection(memory_.Get(), &info, DIB_RGB_COLORS,
+                                            reinterpret_cast<void**>(&bits_), nullptr, 0));
+    if (!memory_.Get() || !bitmap_) throw DriverError("cannot make a bitmap for a screen capture");
+    old_ = SelectObject(memory_.Get(), bitmap_.Get());
   }
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
-  ~Canvas() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  HDC dc() const { return dc_; }
+  ~Canvas() { SelectObject(memory_.Get(), old_); }
+  HDC dc() const { return memory_.Get(); }
   int width() const { return width_; }
   int height() const { return height_; }
   std::vector<uint32_t> Pixels() const {
@@ -76,16 +55,15 @@ class Canvas {
     return std::vector<uint32_t>(bits_, bits_ + static_cast<size_t>(width_) * height_);
   }
   void Fill(COLORREF color) {
-    HBRUSH brush = CreateSolidBrush(color);
+    const BrushHandle brush(CreateSolidBrush(color));
     RECT all = {0, 0, width_, height_};
-    FillRect(dc_, &all, brush);
-    DeleteObject(brush);
+    FillRect(dc(), &all, brush.Get());
   }
 
  private:
   int width_, height_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
+  MemoryDC memory_;
+  BitmapHandle bitmap_;
   HGDIOBJ old_ = nullptr;
   uint32_t* bits_ = nullptr;
 };
@@ -288,7 +266,7 @@ std::vector<uint32_t> CaptureScreen(const RECT& r) {
   ScreenDC screen;
   // Wine keeps windows unmanaged on the X root here, so the screen holds
   // exactly what the user sees, overlapping boxes included.
-  if (!BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), screen.get(), r.left, r.top,
+  if (!BitBlt(canvas.dc(), 0, 0, canvas.width(), canvas.height(), screen.Get(), r.left, r.top,
               SRCCOPY))
     throw DriverError("screen capture failed: " + LastErrorText());
   return canvas.Pixels();
@@ -959,7 +937,7 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
   POINT at{x, y};
   ClientToScreen(window, &at);
   ScreenDC screen;
-  return GetPixel(screen.get(), at.x, at.y);
+  return GetPixel(screen.Get(), at.x, at.y);
 }
 
 std::string ScreenshotDir() {
