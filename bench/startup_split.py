@@ -3,7 +3,9 @@
 Reads the runner's output on standard input. Each program is set against the
 one before it in the chain below, which does one thing less; the figure is the
 median of the differences within a round, since the programs of a round meet
-the same load. Prints "#" lines for scripts/bench.
+the same load. Each program's own ratio to the floor shows how far the
+start-up target is reachable once the tool does only what that program does.
+Prints "#" lines for scripts/bench.
 """
 import re
 import statistics
@@ -28,9 +30,11 @@ def main():
     total = statistics.median(float(r["CantivoxTools"]) - float(r["MinimalDialog"]) for r in rounds)
     print(f"# start-up over the floor, medians of the differences within {len(rounds)} rounds: "
           f"{1000 * total:.1f} ms; step by step:")
+    floor = STEPS[0][0]
     for (before, _), (name, what) in zip(STEPS, STEPS[1:]):
         ms = 1000 * statistics.median(float(r[name]) - float(r[before]) for r in rounds)
-        print(f"#   {what}: {ms:.1f} ms")
+        ratio = statistics.median(float(r[name]) / float(r[floor]) for r in rounds)
+        print(f"#   {what}: {ms:.1f} ms; {name} against the floor: {ratio:.2f}")
 
 
 if __name__ == "__main__":
