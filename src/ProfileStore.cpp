@@ -7,21 +7,21 @@
 #include "core/Text.h"
 #include "toolkit/Error.h"
 #include "toolkit/FileRemoval.h"
+#include "toolkit/FileSave.h"
 #include "toolkit/Handles.h"
-#include "toolkit/Shell.h"
+#include "toolkit/WideText.h"
 
 namespace ProfileStore {
 namespace {
 
-constexpr char kProfileFileName[] = "profile.cvp";
+constexpr wchar_t kProfileFileName[] = L"profile.cvp";
 
-
-std::string FolderOf(const std::string& profileFile) { return ExtractFileDir(profileFile); }
+std::wstring FolderOf(const std::wstring& profileFile) { return FolderPart(profileFile); }
 
 // Whether two paths name one file, by volume and file index.
-bool SameFile(const std::string& a, const std::string& b) {
-  auto identify = [](const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
-    FileHandle file(CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+bool SameFile(const std::wstring& a, const std::wstring& b) {
+  auto identify = [](const std::wstring& path, BY_HANDLE_FILE_INFORMATION& info) {
+    FileHandle file(CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, 0, nullptr));
     return file && GetFileInformationByHandle(file.Get(), &info);
   };
@@ -30,32 +30,64 @@ bool SameFile(const std::string& a, const std::string& b) {
          infoA.nFileIndexHigh == infoB.nFileIndexHigh && infoA.nFileIndexLow == infoB.nFileIndexLow;
 }
 
+bool DirectoryExists(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Copies the picture at `source` to `target` as a new file of our own
+// (FileSave.h). The copy is written by this program, so it never takes the
+// picture's attributes along: Windows' CopyFile keeps the read-only
+// attribute of a picture from a read-only medium, and NTFS then refuses to
+// let the next copy replace it. A link at `target` is refused: the picture
+// it leads to is the player's own.
+bool CopyPicture(const std::wstring& source, const std::wstring& target) {
+  FileHandle from(CreateFileW(source.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!from) return false;
+  const auto copy = [&](HANDLE to) {
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+      DWORD read = 0;
+      if (!ReadFile(from.Get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr)) return false;
+      if (read == 0) return true;
+      if (!WriteAll(to, buffer.data(), read)) return false;
+    }
+  };
+  return SaveFile(target, copy, AtLink::Refuse) == SaveResult::Saved;
+}
+
+// The folder name's rules, checked on its UTF-8 spelling, in which no byte
+// of a letter beyond ASCII can be taken for a separator.
+bool NoLeadBytes(unsigned char) { return false; }
+NameFault CheckFolderName(const std::wstring& folder) {
+  return CheckFileName(FromWide(folder, CP_UTF8), NoLeadBytes);
+}
+
 }  // namespace
 
-std::string ProfilesDir(const std::string& installDir) { return installDir + "\\Profiles"; }
+std::wstring ProfilesDir(const std::string& installDir) { return ToWide(installDir) + L"\\Profiles"; }
 
-std::string ProfileFile(const std::string& installDir, const std::string& folder) {
-  return ProfilesDir(installDir) + "\\" + folder + "\\" + kProfileFileName;
+std::wstring ProfileFile(const std::string& installDir, const std::wstring& folder) {
+  return ProfilesDir(installDir) + L"\\" + folder + L"\\" + kProfileFileName;
 }
 
 std::vector<Entry> Enumerate(const std::string& installDir) {
   std::vector<Entry> entries;
-  const std::string pattern = IncludeTrailingSeparator(ProfilesDir(installDir)) + "*.*";
-  WIN32_FIND_DATAA data;
-  // The basic level leaves out the short names, which nothing here reads.
-  FindHandle find(FindFirstFileExA(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                   FIND_FIRST_EX_LARGE_FETCH));
-  if (!find) return entries;
-  do {
+  const auto profiles = HeldFolder::Open(ProfilesDir(installDir));
+  if (!profiles) return entries;
+  // Wide names all the way: folders "Łukasz" and "Lukasz" have one ANSI
+  // spelling, and only the wide one reaches each of them.
+  profiles->List([&](const FolderEntry& entry) {
     // The listing holds plain files and hidden or system folders as well;
     // neither is a profile.
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
-    if (data.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-    const std::string folder = data.cFileName;
-    if (folder == "." || folder == "..") continue;
-    const IniFile ini(ProfileFile(installDir, folder));
-    entries.push_back({ini.ReadString(kSection, "name", kNameNotFound), folder});
-  } while (FindNextFileA(find.Get(), &data));
+    if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        !(entry.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))) {
+      const IniFile ini(ProfileFile(installDir, entry.name));
+      entries.push_back({ini.ReadString(kSection, "name", kNameNotFound), entry.name});
+    }
+    return true;
+  });
   return entries;
 }
 
@@ -63,22 +95,22 @@ std::string NewProfileNameProblem(const std::string& name) {
   return ProfileNameFaultText(CheckNewProfileName(name), name);
 }
 
-std::string NewProfileFile(const std::string& installDir, const std::string& name) {
+std::wstring NewProfileFile(const std::string& installDir, const std::string& name) {
   if (const std::string problem = NewProfileNameProblem(name); !problem.empty()) throw Error(problem);
-  std::string file = ProfileFile(installDir, name);
+  std::wstring file = ProfileFile(installDir, ToWide(name));
   // A number can turn a valid name into a device name ("COM" + "1"): draw
   // again, as for a folder that exists.
   for (std::string folder = name; DirectoryExists(FolderOf(file)) ||
                                   CheckNewProfileName(folder) != NameFault::None;) {
     folder = name + std::to_string(Random(2147483647));
-    file = ProfileFile(installDir, folder);
+    file = ProfileFile(installDir, ToWide(folder));
   }
   return file;
 }
 
-void CreateProfileFolder(const std::string& profileFile) {
+void CreateProfileFolder(const std::wstring& profileFile) {
   // Reported by the first write into the folder, if at all.
-  (void)CreateDirectoryA(FolderOf(profileFile).c_str(), nullptr);
+  (void)CreateDirectoryW(FolderOf(profileFile).c_str(), nullptr);
 }
 
 Values Read(const IniFile& ini) {
@@ -91,9 +123,9 @@ Values Read(const IniFile& ini) {
   return values;
 }
 
-std::optional<std::string> StoredAvatarPath(const std::string& profileFile, const std::string& avatarName) {
+std::optional<std::wstring> StoredAvatarPath(const std::wstring& profileFile, const std::string& avatarName) {
   if (!IsSafeAvatarName(avatarName)) return std::nullopt;
-  return FolderOf(profileFile) + "\\" + avatarName;
+  return FolderOf(profileFile) + L"\\" + ToWide(avatarName);
 }
 
 SaveOutcome Save(IniFile& ini, Values& values) {
@@ -111,16 +143,15 @@ SaveOutcome Save(IniFile& ini, Values& values) {
     // A name written by others may point outside the folder; such a file is
     // not ours to delete.
     if (!values.avatarName.empty())
-      if (const auto stored = StoredAvatarPath(ini.FileName(), values.avatarName))
+      if (const auto stored = StoredAvatarPath(ini.Path(), values.avatarName))
         (void)RemoveOwnFile(*stored);
     return SaveOutcome::Saved;
   }
 
-  const std::string target = FolderOf(ini.FileName()) + "\\" + kAvatarFile;
+  const std::wstring target = FolderOf(ini.Path()) + L"\\" + ToWide(kAvatarFile);
   if (values.avatarPath == target) return SaveOutcome::Saved;
-  // Copying a file onto itself fails (or, on some file systems, empties it);
-  // the same file under another spelling is already in place.
-  if (SameFile(values.avatarPath, target) || CopyOverOwnFile(values.avatarPath, target)) {
+  // The same file under another spelling is already in place.
+  if (SameFile(values.avatarPath, target) || CopyPicture(values.avatarPath, target)) {
     values.avatarName = kAvatarFile;
     ini.WriteString(kSection, "avatar", kAvatarFile);
     return SaveOutcome::Saved;
@@ -130,27 +161,40 @@ SaveOutcome Save(IniFile& ini, Values& values) {
   return SaveOutcome::AvatarNotCopied;
 }
 
-void Delete(const std::string& installDir, const std::string& folder,
-            const std::function<void(const std::string&)>& clear) {
-  // The platform reads such a name as another path ("Anna." is "Anna", '?'
-  // stands for a character outside the code page and matches any): clearing
-  // it could empty some other folder.
-  if (CheckFileName(folder) != NameFault::None)
+void Delete(const std::string& installDir, const std::wstring& folder,
+            const std::function<void(const HeldFolder&)>& clear) {
+  // A name no listing gives ("..", "a\b", a wildcard) names some other
+  // folder or none.
+  if (CheckFolderName(folder) != NameFault::None)
     throw Error::Format("Cannot delete the profile folder \"%s\": Windows cannot address it by this name",
-                        folder.c_str());
-  const std::string dir = ProfilesDir(installDir) + "\\" + folder;
-  // A profile folder that is a link (a junction, or a symbolic link such as
-  // Wine shows for a Unix one) leads to a folder elsewhere, whose files are
-  // the user's: clearing would empty it. Wine cannot remove such a link
-  // without acting on what it leads to, so the profile stays and the user is
-  // told why.
-  const DWORD attributes = GetFileAttributesA(dir.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-    throw Error::Format("Cannot delete the profile folder \"%s\": it is a link to another folder, and the files "
-                        "there are not the profile's to delete",
-                        folder.c_str());
-  clear(dir);
-  (void)RemoveDirectoryA(dir.c_str());
+                        FromWide(folder).c_str());
+  const auto profiles = HeldFolder::Open(ProfilesDir(installDir));
+  if (!profiles) return;
+  EntryKind kind;
+  NameBuffer buffer;
+  auto held = profiles->OpenSubfolder(folder, kind, buffer);
+  switch (kind) {
+    case EntryKind::Own:
+      clear(*held);
+      (void)held->Remove();
+      return;
+    case EntryKind::Link:
+      // Windows opens a link as itself: it goes as a link, and the folder it
+      // leads to stays as it is.
+      (void)RemoveEntry(*profiles, {folder, FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT}, false, buffer);
+      return;
+    case EntryKind::LeadsElsewhere:
+      // A profile folder that is a link leads to a folder elsewhere, whose
+      // files are the user's: clearing would empty it. Wine cannot remove
+      // such a link without acting on what it leads to, so the profile stays
+      // and the user is told why.
+      throw Error::Format("Cannot delete the profile folder \"%s\": it is a link to another folder, and the files "
+                          "there are not the profile's to delete",
+                          FromWide(folder).c_str());
+    case EntryKind::Unknown:
+      // Held by another program, or gone: it stays listed, or is no more.
+      return;
+  }
 }
 
 }  // namespace ProfileStore

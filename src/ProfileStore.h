@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/HeldFolder.h"
 #include "toolkit/IniFile.h"
 
 // The game's player profiles on disk: one folder per profile under
@@ -13,8 +14,8 @@
 namespace ProfileStore {
 
 struct Entry {
-  std::string name;    // display name, from the profile file
-  std::string folder;  // folder name under Profiles: the profile's identity
+  std::string name;     // display name, from the profile file
+  std::wstring folder;  // folder name under Profiles, as the file system spells it: the profile's identity
   friend bool operator==(const Entry&, const Entry&) = default;
 };
 
@@ -27,7 +28,7 @@ struct Values {
   // empty when none is stored.
   std::string avatarName;
   // Full path of the picture the profile is to have; empty for none.
-  std::string avatarPath;
+  std::wstring avatarPath;
 };
 
 inline constexpr char kSection[] = "profile";
@@ -36,9 +37,9 @@ inline constexpr char kAvatarFile[] = "avatar.jpg";
 inline constexpr char kAvatarCopyFailed[] = "Cannot copy avatar file to profile folder!";
 
 // installDir + "\Profiles"
-std::string ProfilesDir(const std::string& installDir);
+std::wstring ProfilesDir(const std::string& installDir);
 // installDir + "\Profiles\" + folder + "\profile.cvp"
-std::string ProfileFile(const std::string& installDir, const std::string& folder);
+std::wstring ProfileFile(const std::string& installDir, const std::wstring& folder);
 
 // The profiles in the order the file system lists them; empty when the
 // Profiles folder cannot be searched. Plain files, "." and "..", and
@@ -53,17 +54,17 @@ std::string NewProfileNameProblem(const std::string& name);
 // name itself, or, while a directory of that name exists, the name followed
 // by a number drawn from the program's generator. Throws Error when the name
 // cannot be a folder name; nothing is created then.
-std::string NewProfileFile(const std::string& installDir, const std::string& name);
+std::wstring NewProfileFile(const std::string& installDir, const std::string& name);
 // Creates the folder of the profile file, one level only. A failure shows
 // at the first write.
-void CreateProfileFolder(const std::string& profileFile);
+void CreateProfileFolder(const std::wstring& profileFile);
 
 // The values of a profile for the editor; absent keys leave their defaults.
 Values Read(const IniFile& ini);
 
 // The path of a stored avatar, or nothing when the stored name would reach
 // outside the profile folder.
-std::optional<std::string> StoredAvatarPath(const std::string& profileFile, const std::string& avatarName);
+std::optional<std::wstring> StoredAvatarPath(const std::wstring& profileFile, const std::string& avatarName);
 
 enum class SaveOutcome { Saved, AvatarNotCopied };
 
@@ -75,10 +76,13 @@ enum class SaveOutcome { Saved, AvatarNotCopied };
 // so; showing the message is the caller's.
 SaveOutcome Save(IniFile& ini, Values& values);
 
-// Empties the profile's folder with `clear` and removes it. Failures are
-// not reported; the profile then shows up again at the next enumeration. A
-// folder that is a link is neither cleared nor removed: that throws Error.
-void Delete(const std::string& installDir, const std::string& folder,
-            const std::function<void(const std::string&)>& clear);
+// Empties the profile's folder with `clear` and removes it. The folder is
+// held from its check to its removal, so that `clear` empties that folder
+// and no other. Failures are not reported; the profile then shows up again
+// at the next enumeration. A folder that is a link goes as a link where the
+// platform can remove it so; elsewhere it is neither cleared nor removed,
+// and that throws Error.
+void Delete(const std::string& installDir, const std::wstring& folder,
+            const std::function<void(const HeldFolder&)>& clear);
 
 }  // namespace ProfileStore

@@ -164,10 +164,15 @@ void TFConfigure::bResetSettingsClick() {
   FConfig.reset();
   // A file that stays (read-only, or held by the game) is reported, and the
   // window stays open on it.
-  if (!RemoveOwnFile(ConfigPath()) || FileExists(ConfigPath())) {
+  const Removal removal = RemoveOwnFile(ConfigPath());
+  if (removal != Removal::Removed || FileExists(ConfigPath())) {
     FConfig = std::make_unique<IniFile>(ConfigPath());
-    Application::ErrorBox("config.ini could not be deleted: " + ConfigPath() +
-                          ". Close Cantivox, make sure the file is not read-only, and try again.");
+    Application::ErrorBox(removal == Removal::IsLink
+                              ? "config.ini could not be deleted: " + ConfigPath() +
+                                    " is a link to a file elsewhere, which is not the game's to delete. Delete "
+                                    "the link yourself."
+                              : "config.ini could not be deleted: " + ConfigPath() +
+                                    ". Close Cantivox, make sure the file is not read-only, and try again.");
     return;
   }
   Close(IDABORT);

@@ -12,15 +12,21 @@ TFMaintenance* FMaintenance = nullptr;
 
 namespace {
 
+std::string Entries(int count) { return count == 1 ? "1 entry" : std::to_string(count) + " entries"; }
+
 // What the user reads after Temp was cleared: success only when it is true,
 // otherwise what stayed and what to do about it. Files stay when the
 // running game holds them open.
 std::string TempOutcomeText(const ClearOutcome& outcome, const std::string& path) {
   if (outcome.refused) return "Temp directory not cleared: " + path + " is not a full folder path.";
   if (outcome.Complete()) return "Temp directory cleanup complete!";
-  const std::string count = outcome.remaining == 1 ? "1 entry" : std::to_string(outcome.remaining) + " entries";
-  return "Temp directory cleanup incomplete: " + count +
-         " could not be deleted. Close Cantivox and try again.";
+  const std::string text = "Temp directory cleanup incomplete: " + Entries(outcome.remaining) + " could not be deleted";
+  if (outcome.links == 0) return text + ". Close Cantivox and try again.";
+  // Links that Wine cannot remove as links: what they lead to is the
+  // player's, and not for the tool to delete.
+  return text + ", " + std::to_string(outcome.links) + (outcome.links == 1 ? " of them a link" : " of them links") +
+         " to files elsewhere, which are not the game's to delete. Remove such links yourself, close Cantivox and "
+         "try again.";
 }
 
 }  // namespace
@@ -69,7 +75,8 @@ bool TFMaintenance::ClearTempDirectory(const std::string& path) {
   }
   // A large Temp takes many seconds under Wine; the window stays alive,
   // counts, and Cancel stops the walk.
-  const ClearOutcome outcome = ClearInBackground(*this, path, true);
+  const ClearOutcome outcome =
+      ClearInBackground(*this, [&](ClearControl& control) { return ClearDirectoryTree(path, &control); }, true);
   Application::Message(TempOutcomeText(outcome, path));
   return !outcome.stopped;
 }
@@ -82,8 +89,13 @@ void TFMaintenance::DeleteCoversCache(const std::string& path) {
   // A deletion can succeed and still leave the file in place while another
   // program keeps it open with delete sharing; only a file that is gone
   // counts as deleted.
-  if (RemoveOwnFile(path) && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+  const Removal removal = RemoveOwnFile(path);
+  if (removal == Removal::Removed && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
     Application::Message("Covers cache deleted!");
+  else if (removal == Removal::IsLink)
+    Application::Message("Covers cache not deleted: " + path +
+                         " is a link to a file elsewhere, which is not the game's to delete. Delete the link "
+                         "yourself.");
   else
     Application::Message("Covers cache could not be deleted. Close Cantivox and try again.");
 }

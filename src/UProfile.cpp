@@ -9,12 +9,13 @@
 #include "toolkit/Picture.h"
 #include "toolkit/PictureBox.h"
 #include "toolkit/PictureDialog.h"
+#include "toolkit/WideText.h"
 
 TFProfile* FProfile = nullptr;
 
 TFProfile::TFProfile(Check check) : Form(IDD_PROFILE), FCheck(std::move(check)) {}
 
-void TFProfile::Load(const ProfileStore::Values& values, const std::string& profileFile) {
+void TFProfile::Load(const ProfileStore::Values& values, const std::wstring& profileFile) {
   FProfileFile = profileFile;
   FName = values.name;
   FLogin = values.login;
@@ -93,7 +94,7 @@ void TFProfile::AddAvatarHint() {
   SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
-void TFProfile::ShowPicture(const std::string& path) {
+void TFProfile::ShowPicture(const std::wstring& path) {
   RECT box;
   GetClientRect(Item(IDC_iAvatar), &box);
   SetPicture(Item(IDC_iAvatar), Picture::FromFile(path, box.right, box.bottom));
@@ -122,7 +123,7 @@ void TFProfile::iAvatarDblClick() {
   std::string path;
   if (!OpenPictureDialog(Handle(), path)) return;
   // Kept even when the picture cannot be shown: "Save" still copies it.
-  FAvatarPath = path;
+  FAvatarPath = ToWide(path);
   ShowPicture(FAvatarPath);
 }
 

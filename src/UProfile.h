@@ -19,7 +19,7 @@ class TFProfile : public Form {
 
   // Fills the editor with a stored profile before it is shown; the stored
   // avatar is then looked for beside `profileFile`.
-  void Load(const ProfileStore::Values& values, const std::string& profileFile);
+  void Load(const ProfileStore::Values& values, const std::wstring& profileFile);
   // The values as they were when the window closed.
   ProfileStore::Values Values() const;
 
@@ -30,7 +30,7 @@ class TFProfile : public Form {
 
  private:
   void ShowStoredAvatar();
-  void ShowPicture(const std::string& path);
+  void ShowPicture(const std::wstring& path);
   void AddAvatarHint();
   void PopupMenu1Popup(POINT at);
 
@@ -41,12 +41,12 @@ class TFProfile : public Form {
   void Button2Click();
 
   Check FCheck;
-  std::string FProfileFile;
+  std::wstring FProfileFile;
   std::string FName;
   std::string FLogin;
   bool FLocked = false;
   std::string FAvatarName;
-  std::string FAvatarPath;
+  std::wstring FAvatarPath;
 };
 
 extern TFProfile* FProfile;

@@ -11,6 +11,7 @@
 #include "toolkit/Application.h"
 #include "toolkit/BackgroundClear.h"
 #include "toolkit/Error.h"
+#include "toolkit/WideText.h"
 
 TFProfileManager* FProfileManager = nullptr;
 
@@ -200,7 +201,7 @@ void TFProfileManager::bModyfiClick() {
 }
 
 void TFProfileManager::ModifyProfile(TFProfile& editor) {
-  const std::string folder = FProfiles[SelectedIndex()].folder;
+  const std::wstring folder = FProfiles[SelectedIndex()].folder;
   FProfileFile = ProfileStore::ProfileFile(installation_.Dir(), folder);
   FProfileIni = std::make_unique<IniFile>(FProfileFile);
   editor.Load(ProfileStore::Read(*FProfileIni), FProfileFile);
@@ -217,14 +218,15 @@ void TFProfileManager::lbSupportDblClick() { bModyfiClick(); }
 
 void TFProfileManager::bDelClick() {
   const int index = SelectedIndex();
-  const std::string folder = FProfiles[index].folder;
-  if (!Application::ConfirmWarning("Sure to delete profile \"" + folder +
+  const std::wstring folder = FProfiles[index].folder;
+  if (!Application::ConfirmWarning("Sure to delete profile \"" + FromWide(folder) +
                                    "\" from HDD ? This is cannot be undone! Be warned !"))
     return;
   // A large profile folder takes a while under Wine; the window stays alive
   // and counts meanwhile.
-  ProfileStore::Delete(installation_.Dir(), folder,
-                       [this](const std::string& dir) { (void)ClearInBackground(*this, dir, false); });
+  ProfileStore::Delete(installation_.Dir(), folder, [this](const HeldFolder& held) {
+    (void)ClearInBackground(*this, [&](ClearControl& control) { return ClearHeldFolder(held, &control); }, false);
+  });
   RefreshProfiles();
   SelectIndex(index);
 }

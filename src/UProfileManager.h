@@ -52,7 +52,7 @@ class TFProfileManager : public Form {
   // shown and the folder it was read from.
   std::vector<ProfileStore::Entry> FProfiles;
   std::unique_ptr<IniFile> FProfileIni;
-  std::string FProfileFile;
+  std::wstring FProfileFile;
   Installation installation_;
 };
 

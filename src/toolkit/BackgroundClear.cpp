@@ -11,7 +11,7 @@
 namespace {
 
 struct Job {
-  std::string directory;
+  const std::function<ClearOutcome(ClearControl&)>& clear;
   ClearControl control;
   ClearOutcome outcome;
   std::exception_ptr error;
@@ -20,7 +20,7 @@ struct Job {
 DWORD WINAPI RunJob(void* param) {
   auto& job = *static_cast<Job*>(param);
   try {
-    job.outcome = ClearDirectoryTree(job.directory, &job.control);
+    job.outcome = job.clear(job.control);
   } catch (...) {
     job.error = std::current_exception();
   }
@@ -68,11 +68,12 @@ std::string GroupedCount(long count) {
   return grouped;
 }
 
-ClearOutcome ClearInBackground(Form& window, const std::string& directory, bool stoppable) {
-  Job job{directory, {}, {}, nullptr};
+ClearOutcome ClearInBackground(Form& window, const std::function<ClearOutcome(ClearControl&)>& clear,
+                               bool stoppable) {
+  Job job{clear, {}, {}, nullptr};
   BusyState busy(window, job.control, stoppable);
   KernelHandle worker(CreateThread(nullptr, 0, RunJob, &job, 0, nullptr));
-  if (!worker) return ClearDirectoryTree(directory);  // no thread to be had: here, as before
+  if (!worker) return clear(job.control);  // no thread to be had: here, as before
   // The job lives on this stack: whatever happens here, the worker ends
   // before this function does.
   HANDLE handle = worker.Get();

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <deque>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -12,6 +12,7 @@
 #include "toolkit/FileRemoval.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Shell.h"
+#include "toolkit/WideText.h"
 
 namespace {
 
@@ -35,54 +36,9 @@ std::optional<std::string> ClearablePath(const std::string& directory) {
   return full;
 }
 
-bool IsDotEntry(const char* name) {
-  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-std::optional<BY_HANDLE_FILE_INFORMATION> Identity(const std::string& path, DWORD flags) {
-  FileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, nullptr));
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!file || !GetFileInformationByHandle(file.Get(), &info)) return std::nullopt;
-  return info;
-}
-
-// Removes a link to a directory without entering it. Windows opens a link
-// itself when asked with FILE_FLAG_OPEN_REPARSE_POINT, and RemoveDirectoryA
-// then removes the link. Wine 8 follows a Unix symbolic link whatever the
-// flags, and its removal acts on the target: RemoveDirectoryA on a link to
-// an empty directory removes that directory, wherever it lies. So the link
-// is removed only when opening it "as itself" gives another file than the
-// one it leads to; otherwise it stays.
-bool RemoveDirectoryLink(const std::string& path) {
-  const auto link = Identity(path, FILE_FLAG_OPEN_REPARSE_POINT);
-  if (!link) return false;
-  if (const auto target = Identity(path, 0)) {
-    const bool same = link->dwVolumeSerialNumber == target->dwVolumeSerialNumber &&
-                      link->nFileIndexHigh == target->nFileIndexHigh &&
-                      link->nFileIndexLow == target->nFileIndexLow;
-    if (same) return false;
-  }
-  return RemoveDirectoryA(path.c_str());
-}
-
-struct ListedEntry {
-  std::string path;
-  DWORD attributes;
-};
-
-// A folder of the walk: its path and its kernel name, against which each of
-// its files is checked before it goes (see FileRemoval.h).
-struct Folder {
-  std::string path;
-  std::wstring finalName;
-};
-
 struct ListedFile {
-  const Folder* folder;
-  std::string name;
-  DWORD attributes;
+  const HeldFolder* folder;
+  FolderEntry entry;
 };
 
 // The threads that delete one batch of files, the calling one among them.
@@ -102,130 +58,135 @@ struct Batch {
   const std::vector<ListedFile>& files;
   ClearControl& control;
   std::atomic<size_t> next{0};
-  std::atomic<int> failed{0};
 };
 
-DWORD WINAPI DeleteFromBatch(void* param) {
+// Lets no exception out: it runs on threads of its own, and a batch may not
+// be left behind while another thread still reads it. A file that cannot be
+// handled stays, and the count at the end finds it.
+DWORD WINAPI DeleteFromBatch(void* param) noexcept {
   auto& batch = *static_cast<Batch*>(param);
-  for (size_t i; !batch.control.stop.load(std::memory_order_relaxed) && (i = batch.next++) < batch.files.size();) {
-    const ListedFile& file = batch.files[i];
-    if (RemoveOwnFile(file.folder->path, file.name, file.folder->finalName, file.attributes, true))
-      batch.control.removed.fetch_add(1, std::memory_order_relaxed);
-    else
-      ++batch.failed;
+  try {
+    NameBuffer buffer;
+    for (size_t i; !batch.control.stop.load(std::memory_order_relaxed) && (i = batch.next++) < batch.files.size();) {
+      const ListedFile& file = batch.files[i];
+      try {
+        if (batch.control.beforeEachFile) batch.control.beforeEachFile(file.entry.name);
+        if (RemoveEntry(*file.folder, file.entry, true, buffer) == Removal::Removed)
+          batch.control.removed.fetch_add(1, std::memory_order_relaxed);
+      } catch (...) {
+      }
+    }
+  } catch (...) {
+    // No room for a name: the other threads take the rest.
   }
   return 0;
 }
 
-// Deletes the files; returns how many stayed. A thread that cannot be
-// started leaves its share to the others.
-int DeleteFiles(const std::vector<ListedFile>& files, ClearControl& control) {
+// Deletes the files, sharing them among threads when there are many. A
+// thread that cannot be started leaves its share to the others.
+void DeleteFiles(const std::vector<ListedFile>& files, ClearControl& control) noexcept {
   Batch batch{files, control};
   const int wanted = files.size() < 64 ? 1 : DeleterCount();
-  // Room for every helper first: once one runs, nothing here may throw and
-  // leave it working on a batch that is gone.
-  std::vector<HANDLE> helpers;
-  helpers.reserve(wanted);
+  HANDLE helpers[4];
+  DWORD started = 0;
   for (int i = 1; i < wanted; ++i)
-    if (HANDLE thread = CreateThread(nullptr, 0, DeleteFromBatch, &batch, 0, nullptr))
-      helpers.push_back(thread);
+    if (HANDLE thread = CreateThread(nullptr, 0, DeleteFromBatch, &batch, 0, nullptr)) helpers[started++] = thread;
   DeleteFromBatch(&batch);
-  if (!helpers.empty())
-    WaitForMultipleObjects(static_cast<DWORD>(helpers.size()), helpers.data(), TRUE, INFINITE);
-  for (HANDLE thread : helpers) CloseHandle(thread);
-  return batch.failed;
+  if (started > 0) WaitForMultipleObjects(started, helpers, TRUE, INFINITE);
+  for (DWORD i = 0; i < started; ++i) CloseHandle(helpers[i]);
 }
 
-// Empties a directory tree. The walk lists each directory and hands its
-// files to DeleteFiles in batches; the directories and the links to
-// directories are removed at the end, each after everything that was inside
-// it.
+// Empties a held folder. Its files go to DeleteFiles in batches; each folder
+// below it is held until the batch that holds its last files is done, and
+// then removed, after everything that was inside it.
 class TreeClearing {
  public:
   explicit TreeClearing(ClearControl& control) : control_(control) {}
 
-  // Empties the directory `base` (ending in a separator). Returns the number
-  // of entries that stayed, or nothing when its listing could not start.
-  // A stopped walk leaves the rest as it is and counts it.
-  std::optional<int> Run(const std::string& base) {
-    const bool listed = ListLevel(base);
+  void Run(const HeldFolder& root) {
+    ClearLevel(root);
     Flush();
-    if (Stopped()) return CountEntries(base);
-    for (const ListedEntry& container : containers_) {
-      if (Stopped()) return CountEntries(base);
-      const bool removed = (container.attributes & FILE_ATTRIBUTE_REPARSE_POINT)
-                               ? RemoveDirectoryLink(container.path)
-                               : RemoveDirectoryA(container.path.c_str()) != 0;
-      if (removed)
-        control_.removed.fetch_add(1, std::memory_order_relaxed);
-      else
-        ++remaining_;
-    }
-    if (!listed) return std::nullopt;
-    return remaining_;
   }
-
-  bool Stopped() const { return control_.stop.load(std::memory_order_relaxed); }
 
  private:
   static constexpr size_t kBatchSize = 8192;
+  // Folders done with but for their files' batch: each holds a handle.
+  static constexpr size_t kMaxFinished = 256;
 
-  bool ListLevel(const std::string& base) {
-    const std::string path = base.substr(0, base.size() - 1);
-    const Folder& folder = folders_.emplace_back(Folder{path, FolderFinalName(path)});
-    WIN32_FIND_DATAA entry;
-    // The basic level skips the 8.3 names nobody reads here and the large
-    // fetch asks for more entries per call: the documented ways to list
-    // faster on Windows. Under Wine they measure the same as FindFirstFileA.
-    FindHandle listing(FindFirstFileExA((base + "*.*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
-                                        nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (!listing) return false;
-    do {
-      if (Stopped()) return true;
-      if (IsDotEntry(entry.cFileName)) continue;
-      if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        files_.push_back(ListedFile{&folder, entry.cFileName, entry.dwFileAttributes});
+  bool Stopped() const { return control_.stop.load(std::memory_order_relaxed); }
+
+  void ClearLevel(const HeldFolder& folder) {
+    folder.List([&](const FolderEntry& entry) {
+      if (Stopped()) return false;
+      if (!entry.IsFolder()) {
+        // Files, and links of either kind, which are never entered.
+        files_.push_back(ListedFile{&folder, entry});
         if (files_.size() >= kBatchSize) Flush();
-        continue;
+        return true;
       }
-      ListedEntry listed{base + entry.cFileName, entry.dwFileAttributes};
-      // A link is never entered. A directory that cannot be listed fails
-      // its own removal at the end and stays; its attributes are left as
-      // they are.
-      if (!(listed.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) ListLevel(listed.path + '\\');
-      containers_.push_back(std::move(listed));
-    } while (FindNextFileA(listing.Get(), &entry));
-    return true;
+      EntryKind kind;
+      std::optional<HeldFolder> inner = folder.OpenSubfolder(entry.name, kind, buffer_);
+      if (!inner) {
+        // Swapped for a link since it was listed: removed as one where the
+        // platform can. Anything else stays, and is counted at the end.
+        if (kind == EntryKind::Link)
+          files_.push_back(ListedFile{&folder, {entry.name, entry.attributes | FILE_ATTRIBUTE_REPARSE_POINT}});
+        return true;
+      }
+      auto held = std::make_unique<HeldFolder>(std::move(*inner));
+      ClearLevel(*held);
+      finished_.push_back(std::move(held));
+      if (finished_.size() >= kMaxFinished) Flush();
+      return true;
+    });
   }
 
+  // Deletes the files listed so far, then removes the folders whose
+  // listing is done, each after those inside it.
   void Flush() {
-    remaining_ += DeleteFiles(files_, control_);
+    DeleteFiles(files_, control_);
     files_.clear();
-  }
-
-  // Every entry below `base`, links counted and never entered.
-  static int CountEntries(const std::string& base) {
-    WIN32_FIND_DATAA entry;
-    FindHandle listing(FindFirstFileExA((base + "*.*").c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
-                                        nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (!listing) return 0;
-    int count = 0;
-    do {
-      if (IsDotEntry(entry.cFileName)) continue;
-      ++count;
-      const DWORD directory = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
-      if ((entry.dwFileAttributes & directory) == FILE_ATTRIBUTE_DIRECTORY)
-        count += CountEntries(base + entry.cFileName + '\\');
-    } while (FindNextFileA(listing.Get(), &entry));
-    return count;
+    for (auto& folder : finished_)
+      if (!Stopped() && folder->Remove()) control_.removed.fetch_add(1, std::memory_order_relaxed);
+    finished_.clear();
   }
 
   ClearControl& control_;
-  std::deque<Folder> folders_;  // stays in place while files point to it
+  NameBuffer buffer_;
   std::vector<ListedFile> files_;
-  std::vector<ListedEntry> containers_;  // each after what was inside it
-  int remaining_ = 0;
+  std::vector<std::unique_ptr<HeldFolder>> finished_;
 };
+
+// Whether a listed entry that is no folder of its own leads elsewhere.
+bool LeadsElsewhere(const HeldFolder& folder, const FolderEntry& entry, NameBuffer& buffer) {
+  const FileHandle file = folder.OpenEntry(entry.name);
+  return file && folder.KindOf(file.Get(), entry.name, entry.attributes, buffer) == EntryKind::LeadsElsewhere;
+}
+
+// Counts every entry below `folder` into `outcome`, links never entered,
+// from a listing of its own: the walk's listings were read before its
+// deletions. Links are told apart when `links`.
+void CountBelow(const HeldFolder& folder, bool links, NameBuffer& buffer, ClearOutcome& outcome) {
+  const auto fresh = folder.Reopen();
+  if (!fresh) {
+    ++outcome.remaining;
+    return;
+  }
+  const int before = outcome.remaining;
+  const bool listed = fresh->List([&](const FolderEntry& entry) {
+    ++outcome.remaining;
+    EntryKind kind;
+    if (!entry.IsFolder()) {
+      if (links && LeadsElsewhere(*fresh, entry, buffer)) ++outcome.links;
+    } else if (const auto inner = fresh->OpenSubfolder(entry.name, kind, buffer)) {
+      CountBelow(*inner, links, buffer, outcome);
+    } else if (links && kind == EntryKind::LeadsElsewhere) {
+      ++outcome.links;
+    }
+    return true;
+  });
+  if (!listed && outcome.remaining == before) ++outcome.remaining;
+}
 
 }  // namespace
 
@@ -233,20 +194,29 @@ bool IsClearableDirectoryPath(const std::string& directory) {
   return ClearablePath(directory).has_value();
 }
 
-ClearOutcome ClearDirectoryTree(const std::string& directory, ClearControl* control) {
+ClearOutcome ClearHeldFolder(const HeldFolder& folder, ClearControl* control) {
   ClearControl own;
   ClearControl& used = control ? *control : own;
+  TreeClearing(used).Run(folder);
+  ClearOutcome outcome;
+  outcome.stopped = used.stop.load();
+  NameBuffer buffer;
+  CountBelow(folder, !outcome.stopped, buffer, outcome);
+  return outcome;
+}
+
+ClearOutcome ClearDirectoryTree(const std::string& directory, ClearControl* control) {
   ClearOutcome outcome;
   const auto path = ClearablePath(directory);
   if (!path) {
     outcome.refused = true;
     return outcome;
   }
-  const std::string base = IncludeTrailingSeparator(*path);
-  if (const auto remaining = TreeClearing(used).Run(base))
-    outcome.remaining = *remaining;
-  else if (DirectoryExists(base))
-    outcome.remaining = 1;  // it is there but shows nothing of what it holds
-  outcome.stopped = used.stop.load();
-  return outcome;
+  const auto root = HeldFolder::Open(ToWide(*path));
+  if (!root) {
+    // Missing, or there but not to be had: then it counts as what stays.
+    outcome.remaining = DirectoryExists(*path) ? 1 : 0;
+    return outcome;
+  }
+  return ClearHeldFolder(*root, control);
 }

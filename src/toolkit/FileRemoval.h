@@ -3,35 +3,36 @@
 
 #include <string>
 
-// Deletions and overwrites that act on a name in a folder, never on what a
-// link of that name leads to.
+#include "toolkit/HeldFolder.h"
+
+// Deletions that act on a name in a folder, never on what a link of that
+// name leads to. Each entry is opened relative to its held folder, checked,
+// and deleted through its own handle: nothing is looked up again by path
+// between the check and the deletion.
 //
-// Windows opens a link itself when asked with FILE_FLAG_OPEN_REPARSE_POINT,
-// and a deletion through that handle removes the link. Wine 8 follows a Unix
-// symbolic link whatever the flags: DeleteFileA on a link to a file deletes
-// the file it leads to, and FindFirstFile shows such a link as a plain file.
-// What does tell: the kernel's name of an opened file is the name of the file
-// reached, so an entry whose name is not its folder's name plus its own
-// leads elsewhere. Such an entry is replaced by an empty file of our own
-// (a rename replaces the link, not what it leads to), which then goes.
+// A link is removed as a link where the platform opens links as themselves
+// (Windows). Wine 8 opens what the link leads to, whatever the flags, and
+// renames by path; no deletion through a handle can remove the link itself
+// there, so such an entry stays.
 
-// The kernel's name of the folder `folder` once every link on the way was
-// followed; empty when it cannot be opened.
-std::wstring FolderFinalName(const std::string& folder);
+enum class Removal {
+  Removed,  // its deletion was marked, or there was nothing of that name
+  Stayed,   // held, read-only, unreadable or gone astray: it is as it was
+  IsLink,   // a link this platform cannot remove as a link: it and what it leads to are as they were
+};
 
-// Removes the file `name` in `folder`, whose FolderFinalName is
-// `folderFinal`; `attributes` are the file's as listed, or
-// INVALID_FILE_ATTRIBUTES to read them from the file. A link of that name
-// goes as a link. A read-only file goes too when `evenReadOnly`; a file that
-// stays keeps its attributes. True when the name is gone or its deletion is
-// pending (another program holds the file open with delete sharing).
-[[nodiscard]] bool RemoveOwnFile(const std::string& folder, const std::string& name,
-                                 const std::wstring& folderFinal, DWORD attributes, bool evenReadOnly);
+// Removes `entry` of `folder`: a file, or a link as a link. A read-only file
+// goes too when `evenReadOnly`; a file that stays keeps its attributes. A
+// deletion takes effect once the entry's last handle closes, which another
+// program may hold open with delete sharing.
+[[nodiscard]] Removal RemoveEntry(const HeldFolder& folder, const FolderEntry& entry, bool evenReadOnly,
+                                  NameBuffer& buffer);
 
-// The same for a full path; a read-only file stays.
-[[nodiscard]] bool RemoveOwnFile(const std::string& path);
+// The same for the file at the full path `path`, where a read-only file
+// stays.
+[[nodiscard]] Removal RemoveOwnFile(const std::wstring& path);
+[[nodiscard]] Removal RemoveOwnFile(const std::string& path);
 
-// Puts a copy of `source` at `target`, replacing a file there; a link there
-// is replaced by the copy, and what it leads to is left as it was. The copy
-// is made beside `target` first, so a failed copy leaves `target` as it was.
-[[nodiscard]] bool CopyOverOwnFile(const std::string& source, const std::string& target);
+// The folder and the name of a full path, split at its last separator.
+std::wstring FolderPart(const std::wstring& path);
+std::wstring NamePart(const std::wstring& path);

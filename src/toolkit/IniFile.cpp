@@ -8,7 +8,9 @@
 #include "core/IntText.h"
 #include "core/Utf16Text.h"
 #include "toolkit/Error.h"
+#include "toolkit/FileSave.h"
 #include "toolkit/Handles.h"
+#include "toolkit/WideText.h"
 
 namespace {
 
@@ -25,25 +27,20 @@ bool ReadAll(HANDLE file, std::string& text) {
   return true;
 }
 
-bool Rewrite(HANDLE file, const std::string& text) {
-  DWORD written = 0;
-  return SetFilePointer(file, 0, nullptr, FILE_BEGIN) == 0 &&
-         WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-         written == text.size() && SetEndOfFile(file);
+// The file's bytes; nothing when it cannot be read, and `missing` tells
+// whether that is because there is no such file.
+std::optional<std::string> ReadFileBytes(const std::wstring& path, bool* missing = nullptr) {
+  FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (missing) *missing = !file && GetLastError() == ERROR_FILE_NOT_FOUND;
+  std::string bytes;
+  if (!file || !ReadAll(file.Get(), bytes)) return std::nullopt;
+  return bytes;
 }
 
 bool HoldsLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
-std::string Convert(const std::string& text, UINT from, UINT to) {
-  if (text.empty()) return {};
-  std::wstring wide(text.size(), L'\0');
-  wide.resize(MultiByteToWideChar(from, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                                  static_cast<int>(wide.size())));
-  const int size = WideCharToMultiByte(to, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string result(size, '\0');
-  WideCharToMultiByte(to, 0, wide.data(), static_cast<int>(wide.size()), result.data(), size, nullptr, nullptr);
-  return result;
-}
+std::string Convert(const std::string& text, UINT from, UINT to) { return FromWide(ToWide(text, from), to); }
 
 std::string AnsiToUtf8(const std::string& text) { return Convert(text, CP_ACP, CP_UTF8); }
 
@@ -62,34 +59,42 @@ FileText TextOf(std::string bytes) {
 
 }  // namespace
 
+IniFile::IniFile(std::wstring path) : path_(std::move(path)), fileName_(FromWide(path_)) {}
+
+IniFile::IniFile(const std::string& path) : path_(ToWide(path)), fileName_(path) {}
+
 std::optional<std::string> IniFile::Find(const std::string& section, const std::string& key) const {
-  FileHandle file(CreateFileA(fileName_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string bytes;
-  if (!file || !ReadAll(file.Get(), bytes)) return std::nullopt;
-  const FileText content = TextOf(std::move(bytes));
+  auto bytes = ReadFileBytes(path_);
+  if (!bytes) return std::nullopt;
+  const FileText content = TextOf(std::move(*bytes));
   if (!content.utf16) return IniFindValue(content.text, section, key);
   const auto value = IniFindValue(content.text, AnsiToUtf8(section), AnsiToUtf8(key));
   if (!value) return std::nullopt;
   return Convert(*value, CP_UTF8, CP_ACP);
 }
 
-bool IniFile::Update(bool create, const std::function<std::string(std::string_view, const ToText&)>& edit) {
-  // Wine keeps the read-only attribute as Unix permissions, which a process
-  // run as root passes; whoever marked the file read-only wants it kept as it
-  // is there as on Windows.
-  const DWORD attributes = GetFileAttributesA(fileName_.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
-  // One handle for reading and writing, shared for reading only: no other
-  // writer can slip in between.
-  FileHandle file(CreateFileA(fileName_.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  std::string bytes;
-  if (!file || !ReadAll(file.Get(), bytes)) return false;
-  const FileText text = TextOf(bytes);
-  const std::string edited = text.utf16 ? bytes.substr(0, 2) + Utf8ToUtf16(edit(text.text, AnsiToUtf8), *text.utf16)
+void IniFile::Update(bool create, bool report,
+                     const std::function<std::string(std::string_view, const ToText&)>& edit) {
+  const auto fail = [&](const char* why) {
+    if (report) throw Error::Format("Unable to write to %s%s", fileName_.c_str(), why);
+  };
+  bool missing = false;
+  auto bytes = ReadFileBytes(path_, &missing);
+  if (!bytes && !(missing && create)) return fail("");
+  if (!bytes) bytes.emplace();
+  const FileText text = TextOf(*bytes);
+  const std::string edited = text.utf16 ? bytes->substr(0, 2) + Utf8ToUtf16(edit(text.text, AnsiToUtf8), *text.utf16)
                                         : edit(text.text, [](const std::string& ansi) { return ansi; });
-  return edited == bytes || Rewrite(file.Get(), edited);
+  if (edited == *bytes && !missing) return;
+  const auto write = [&](HANDLE file) { return WriteAll(file, edited.data(), edited.size()); };
+  switch (SaveFile(path_, write, AtLink::Follow)) {
+    case SaveResult::Saved:
+      return;
+    case SaveResult::HardLinked:
+      return fail(": the file has other hard links, and a save would part it from them");
+    default:
+      return fail("");
+  }
 }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
@@ -112,10 +117,9 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
   if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value))
     throw Error::Format("The value of '%s' holds a line break and cannot be written to %s", key.c_str(),
                         fileName_.c_str());
-  if (!Update(true, [&](std::string_view text, const ToText& in) {
-        return IniSetValue(text, in(section), in(key), in(value));
-      }))
-    throw Error::Format("Unable to write to %s", fileName_.c_str());
+  Update(true, true, [&](std::string_view text, const ToText& in) {
+    return IniSetValue(text, in(section), in(key), in(value));
+  });
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
@@ -123,6 +127,6 @@ void IniFile::WriteInteger(const std::string& section, const std::string& key, i
 }
 
 void IniFile::DeleteKey(const std::string& section, const std::string& key) {
-  (void)Update(false,
-               [&](std::string_view text, const ToText& in) { return IniDeleteKey(text, in(section), in(key)); });
+  Update(false, false,
+         [&](std::string_view text, const ToText& in) { return IniDeleteKey(text, in(section), in(key)); });
 }

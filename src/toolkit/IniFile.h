@@ -14,16 +14,25 @@
 // files must keep every byte that is not the key written. A file that
 // begins with a UTF-16 byte order mark is read and written in UTF-16, as the
 // platform's functions do; names and values stay ANSI text for the caller.
+// A write never rewrites the file in place: the whole new text goes into a
+// new file that then takes the old one's place (FileSave.h), so that a full
+// disk or a killed process never leaves the file cut. A file that is a link
+// is written where it leads, as the game's own write would go.
 // The game's INI files hold a few kilobytes; a file larger than this is not
 // one of them and is neither read nor rewritten.
 inline constexpr long long kMaxIniFileSize = 16 << 20;
 
 class IniFile {
  public:
-  explicit IniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+  // The file at a full path; a wide path reaches every name the file
+  // system holds, an ANSI one only those of the code page.
+  explicit IniFile(std::wstring path);
+  explicit IniFile(const std::string& path);
   IniFile(const IniFile&) = delete;
   IniFile& operator=(const IniFile&) = delete;
 
+  const std::wstring& Path() const { return path_; }
+  // The path as the error messages show it.
   const std::string& FileName() const { return fileName_; }
 
   // A missing key yields `defaultValue`; a present but empty key yields empty
@@ -52,10 +61,11 @@ class IniFile {
   using ToText = std::function<std::string(const std::string&)>;
   // The value as the text rules find it, turned into ANSI text.
   std::optional<std::string> Find(const std::string& section, const std::string& key) const;
-  // Reads the file, applies `edit` to its text and writes the result back
-  // through the same handle; false when the file could not be read or
-  // written. `create` makes a missing file.
-  bool Update(bool create, const std::function<std::string(std::string_view, const ToText&)>& edit);
+  // Reads the file, applies `edit` to its text and saves the result; throws
+  // the write error when it cannot be saved. A missing file is made only when
+  // `create`. Failures are reported only when `report`.
+  void Update(bool create, bool report, const std::function<std::string(std::string_view, const ToText&)>& edit);
 
+  std::wstring path_;
   std::string fileName_;
 };

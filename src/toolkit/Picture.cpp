@@ -7,6 +7,7 @@
 #include "core/Text.h"
 #include "toolkit/Error.h"
 #include "toolkit/Handles.h"
+#include "toolkit/WideText.h"
 
 namespace {
 
@@ -14,8 +15,8 @@ namespace {
 // read into memory whole.
 constexpr LONGLONG kMaxJpegFileSize = 64LL * 1024 * 1024;
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+std::vector<uint8_t> ReadWholeFile(const std::wstring& widePath, const std::string& path) {
+  FileHandle file(CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) throw Error::Format("Cannot open file %s", path.c_str());
   LARGE_INTEGER size{};
@@ -86,10 +87,17 @@ Picture Picture::FromImage(const RgbImage& image) {
 }
 
 Picture Picture::FromFile(const std::string& path, int boxW, int boxH) {
-  std::string ext = ExtractFileExt(path);
-  std::string kind = UpperAscii(ext);
+  return FromFile(ToWide(path), boxW, boxH);
+}
+
+Picture Picture::FromFile(const std::wstring& widePath, int boxW, int boxH) {
+  const std::string path = FromWide(widePath);  // as the messages show it
+  const size_t dot = widePath.find_last_of(L".\\/:");
+  const std::string ext =
+      dot != std::wstring::npos && widePath[dot] == L'.' ? FromWide(std::wstring_view(widePath).substr(dot + 1)) : "";
+  const std::string kind = UpperAscii(ext);
   if (kind == "JPG" || kind == "JPEG") {
-    std::vector<uint8_t> bytes = ReadWholeFile(path);
+    std::vector<uint8_t> bytes = ReadWholeFile(widePath, path);
     return DecodeJpegPicture(bytes.data(), bytes.size(), boxW, boxH);
   }
   if (kind != "BMP") throw Error::Format("Unknown picture file extension (.%s)", ext.c_str());
@@ -97,10 +105,10 @@ Picture Picture::FromFile(const std::string& path, int boxW, int boxH) {
   // LoadImageA reads every bitmap format Windows knows (palettes, 16 and
   // 24 bits, bottom-up); GetDIBits then converts to the one layout the
   // picture box draws.
-  BitmapHandle loaded(static_cast<HBITMAP>(LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
+  BitmapHandle loaded(static_cast<HBITMAP>(LoadImageW(nullptr, widePath.c_str(), IMAGE_BITMAP, 0, 0,
                                                       LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
   if (!loaded) {
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(widePath.c_str()) == INVALID_FILE_ATTRIBUTES)
       throw Error::Format("Cannot open file %s", path.c_str());
     throw Error::Format("Bitmap image is not valid (%s)", path.c_str());
   }

@@ -24,6 +24,7 @@ class Picture {
   // it will be shown at in such a box; a box side <= 0 keeps the full size.
   // Throws Error: "Unknown picture file extension (.%s)", "JPEG error #%d",
   // or a text naming the file when it cannot be read.
+  static Picture FromFile(const std::wstring& path, int boxW = 0, int boxH = 0);
   static Picture FromFile(const std::string& path, int boxW = 0, int boxH = 0);
 
   // A JPEG stored as an RCDATA resource of the given module.

@@ -56,7 +56,7 @@ inline void RunUnix(const std::string& script) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   for (int waited = 0; GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 10) {
-    if (waited > 10000) throw std::runtime_error("the script " + base + ".sh did not finish");
+    if (waited > 120000) throw std::runtime_error("the script " + base + ".sh did not finish");
     Sleep(10);
   }
   DeleteFileA(done.c_str());

@@ -18,10 +18,16 @@
 #include "toolkit/Error.h"
 #include "toolkit/Handles.h"
 #include "toolkit/IniFile.h"
+#include "toolkit/WideText.h"
 #include "toolkit/Picture.h"
 #include "Support.h"
 
 namespace {
+
+// The ANSI spelling of a path the program keeps wide, for the helpers here,
+// which name files within the code page.
+std::string Ansi(const std::wstring& path) { return FromWide(path); }
+
 
 using namespace support;
 
@@ -206,21 +212,21 @@ TEST(HostileProfiles, EveryFileHasItsExpectation) {
 
 TEST(HostileProfiles, ListedReadAndSavedWithoutTouchingTheRest) {
   TempFolder install("profiles");
-  CreateDirectoryA(ProfileStore::ProfilesDir(install.Path()).c_str(), nullptr);
+  CreateDirectoryA(Ansi(ProfileStore::ProfilesDir(install.Path())).c_str(), nullptr);
   std::map<std::string, std::string> originals;
   for (const ProfileCase& c : kProfileCases) {
     const std::string folder = Stem(c.file);
-    CreateDirectoryA((ProfileStore::ProfilesDir(install.Path()) + "\\" + folder).c_str(), nullptr);
+    CreateDirectoryA((Ansi(ProfileStore::ProfilesDir(install.Path())) + "\\" + folder).c_str(), nullptr);
     originals[folder] = ReadBytes(CorpusDir("profile") + "\\" + c.file);
-    WriteBytes(ProfileStore::ProfileFile(install.Path(), folder), originals[folder]);
+    WriteBytes(Ansi(ProfileStore::ProfileFile(install.Path(), ToWide(folder))), originals[folder]);
   }
 
   std::map<std::string, std::string> listed;
-  for (const auto& entry : ProfileStore::Enumerate(install.Path())) listed[entry.folder] = entry.name;
+  for (const auto& entry : ProfileStore::Enumerate(install.Path())) listed[Ansi(entry.folder)] = entry.name;
   for (const ProfileCase& c : kProfileCases) {
     SCOPED_TRACE(c.file);
     const std::string folder = Stem(c.file);
-    const std::string file = ProfileStore::ProfileFile(install.Path(), folder);
+    const std::string file = Ansi(ProfileStore::ProfileFile(install.Path(), ToWide(folder)));
     EXPECT_EQ(listed[folder], c.listed);
 
     IniFile ini(file);
@@ -278,7 +284,7 @@ class HostileFolders : public ::testing::Test {
     MakeProfile("system", "[profile]\r\nname=System\r\n");
     SetFileAttributesA(Folder("system").c_str(), FILE_ATTRIBUTE_SYSTEM);
     CreateDirectoryA(Folder("cvp-is-folder").c_str(), nullptr);
-    CreateDirectoryA(ProfileStore::ProfileFile(install_.Path(), "cvp-is-folder").c_str(), nullptr);
+    CreateDirectoryA(Ansi(ProfileStore::ProfileFile(install_.Path(), L"cvp-is-folder")).c_str(), nullptr);
     MakeProfile("held", "[profile]\r\nname=Held\r\n");
 
     // A folder elsewhere that the user keeps, linked in as a profile.
@@ -291,20 +297,20 @@ class HostileFolders : public ::testing::Test {
     wineunix::MakeDirectoryLink(Folder("dangling"), install_.Path() + "\\nowhere");
   }
 
-  std::string Profiles() const { return ProfileStore::ProfilesDir(install_.Path()); }
+  std::string Profiles() const { return Ansi(ProfileStore::ProfilesDir(install_.Path())); }
   std::string Folder(const std::string& name) const { return Profiles() + "\\" + name; }
   std::string Elsewhere() const { return elsewhere_.Path() + "\\kept"; }
   void MakeProfile(const std::string& folder, const std::string& text) {
     CreateDirectoryA(Folder(folder).c_str(), nullptr);
-    WriteBytes(ProfileStore::ProfileFile(install_.Path(), folder), text);
+    WriteBytes(Ansi(ProfileStore::ProfileFile(install_.Path(), ToWide(folder))), text);
   }
   std::map<std::string, std::string> Listed() const {
     std::map<std::string, std::string> listed;
-    for (const auto& entry : ProfileStore::Enumerate(install_.Path())) listed[entry.folder] = entry.name;
+    for (const auto& entry : ProfileStore::Enumerate(install_.Path())) listed[Ansi(entry.folder)] = entry.name;
     return listed;
   }
   void Delete(const std::string& folder) {
-    ProfileStore::Delete(install_.Path(), folder, [](const std::string& dir) { (void)ClearDirectoryTree(dir); });
+    ProfileStore::Delete(install_.Path(), ToWide(folder), [](const HeldFolder& held) { (void)ClearHeldFolder(held); });
   }
 
   TempFolder install_{"folders"};
@@ -312,7 +318,7 @@ class HostileFolders : public ::testing::Test {
 };
 
 TEST_F(HostileFolders, OnlyVisibleFoldersAreListedAndUnreadableOnesHaveNoName) {
-  const FileHandle held = HoldExclusively(ProfileStore::ProfileFile(install_.Path(), "held"));
+  const FileHandle held = HoldExclusively(Ansi(ProfileStore::ProfileFile(install_.Path(), L"held")));
   ASSERT_TRUE(held);
   const std::map<std::string, std::string> expected = {
       {"cvp-is-folder", kNotFound}, {"held", kNotFound}, {"linked", "Linked"}, {"plain", "Plain"}};
@@ -320,11 +326,11 @@ TEST_F(HostileFolders, OnlyVisibleFoldersAreListedAndUnreadableOnesHaveNoName) {
 }
 
 TEST_F(HostileFolders, SavingWhereNoProfileFileCanBeWrittenReportsTheFile) {
-  const FileHandle held = HoldExclusively(ProfileStore::ProfileFile(install_.Path(), "held"));
+  const FileHandle held = HoldExclusively(Ansi(ProfileStore::ProfileFile(install_.Path(), L"held")));
   ASSERT_TRUE(held);
   for (const char* folder : {"held", "cvp-is-folder"}) {
     SCOPED_TRACE(folder);
-    const std::string file = ProfileStore::ProfileFile(install_.Path(), folder);
+    const std::string file = Ansi(ProfileStore::ProfileFile(install_.Path(), ToWide(folder)));
     IniFile ini(file);
     ProfileStore::Values values = ProfileStore::Read(ini);
     EXPECT_EQ(values.name, "");

@@ -11,10 +11,13 @@
 #include "core/Random.h"
 #include "toolkit/DirectoryClear.h"
 #include "toolkit/Error.h"
+#include "toolkit/WideText.h"
 
 namespace ProfileStore {
 // Found by GoogleTest through the argument's namespace.
-void PrintTo(const Entry& entry, std::ostream* out) { *out << '{' << entry.name << ", " << entry.folder << '}'; }
+void PrintTo(const Entry& entry, std::ostream* out) {
+  *out << '{' << entry.name << ", " << FromWide(entry.folder, CP_UTF8) << '}';
+}
 }  // namespace ProfileStore
 
 namespace {
@@ -65,10 +68,10 @@ TEST_F(ProfileStoreTest, EnumerationListsProfileFoldersOnly) {
   }
 
   const std::vector<Entry> expected = {
-      {"Anna", "anna"},
-      {"Error - Name not found", "nofile"},
-      {"Error - Name not found", "noname"},
-      {"Anna", "twin"},
+      {"Anna", L"anna"},
+      {"Error - Name not found", L"nofile"},
+      {"Error - Name not found", L"noname"},
+      {"Anna", L"twin"},
   };
   EXPECT_EQ(SortedProfiles(), expected);
 }
@@ -97,8 +100,8 @@ TEST_F(ProfileStoreTest, NewFolderTakesNumbersFromTheProgramsGenerator) {
     SCOPED_TRACE(c.name);
     for (const char* folder : c.existing) MakeDir(Folder(folder));
     SetRandomSeed(0);
-    EXPECT_EQ(ProfileStore::NewProfileFile(install_, c.name), File(c.folder));
-    ProfileStore::CreateProfileFolder(File(c.folder));
+    EXPECT_EQ(ProfileStore::NewProfileFile(install_, c.name), ToWide(File(c.folder)));
+    ProfileStore::CreateProfileFolder(ToWide(File(c.folder)));
     EXPECT_TRUE(Exists(Folder(c.folder)));
     ClearDirectoryTree(Profiles());
   }
@@ -127,17 +130,17 @@ TEST_F(ProfileStoreTest, NameThatIsNoFolderNameIsRefusedBeforeAnythingIsCreated)
 
 TEST_F(ProfileStoreTest, CreatingAFolderMakesOneLevelOnly) {
   ASSERT_TRUE(RemoveDirectoryA(Profiles().c_str()));
-  const std::string file = ProfileStore::NewProfileFile(install_, "Anna");
+  const std::wstring file = ProfileStore::NewProfileFile(install_, "Anna");
   ProfileStore::CreateProfileFolder(file);
   EXPECT_FALSE(Exists(Profiles()));
   // The first write then tells.
   IniFile ini(file);
-  Values values{"Anna", "", false, "", ""};
+  Values values{"Anna", "", false, "", L""};
   try {
     ProfileStore::Save(ini, values);
     FAIL() << "saved into a missing folder";
   } catch (const Error& error) {
-    EXPECT_EQ(std::string(error.what()), "Unable to write to " + file);
+    EXPECT_EQ(std::string(error.what()), "Unable to write to " + FromWide(file));
   }
 }
 
@@ -147,13 +150,13 @@ TEST_F(ProfileStoreTest, ReadingForTheEditor) {
     Values expected;
   } cases[] = {
       {"[profile]\r\nname=Anna\r\nlogin=anna1\r\nlocked=yes\r\navatar=avatar.jpg\r\n",
-       {"Anna", "anna1", true, "avatar.jpg", ""}},
-      {"[PROFILE]\r\nNAME=Upper\r\nLocked=no\r\n", {"Upper", "", false, "", ""}},
-      {"[profile]\r\nlocked=Yes\r\n", {"", "", false, "", ""}},
-      {"[profile]\r\nlocked=YES\r\n", {"", "", false, "", ""}},
-      {"[profile]\r\nlocked=\r\nname=\r\n", {"", "", false, "", ""}},
-      {"[other]\r\nname=Elsewhere\r\nlocked=yes\r\n", {"", "", false, "", ""}},
-      {"", {"", "", false, "", ""}},
+       {"Anna", "anna1", true, "avatar.jpg", L""}},
+      {"[PROFILE]\r\nNAME=Upper\r\nLocked=no\r\n", {"Upper", "", false, "", L""}},
+      {"[profile]\r\nlocked=Yes\r\n", {"", "", false, "", L""}},
+      {"[profile]\r\nlocked=YES\r\n", {"", "", false, "", L""}},
+      {"[profile]\r\nlocked=\r\nname=\r\n", {"", "", false, "", L""}},
+      {"[other]\r\nname=Elsewhere\r\nlocked=yes\r\n", {"", "", false, "", L""}},
+      {"", {"", "", false, "", L""}},
   };
   int n = 0;
   for (const auto& c : cases) {
@@ -165,7 +168,7 @@ TEST_F(ProfileStoreTest, ReadingForTheEditor) {
     EXPECT_EQ(values.login, c.expected.login);
     EXPECT_EQ(values.locked, c.expected.locked);
     EXPECT_EQ(values.avatarName, c.expected.avatarName);
-    EXPECT_EQ(values.avatarPath, "");
+    EXPECT_TRUE(values.avatarPath.empty());
   }
   // A folder without a file reads as one without keys.
   MakeDir(Folder("empty"));
@@ -194,7 +197,7 @@ TEST_F(ProfileStoreTest, SavingKeepsEverythingElseOfTheFile) {
 TEST_F(ProfileStoreTest, NewProfileWithoutPictureHasNoAvatarKey) {
   MakeDir(Folder("new"));
   IniFile ini(File("new"));
-  Values values{"New", "login", true, "", ""};
+  Values values{"New", "login", true, "", L""};
   EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
   EXPECT_EQ(ReadBytes(File("new")), "[profile]\r\nname=New\r\nlogin=login\r\nlocked=yes\r\n");
 }
@@ -205,7 +208,7 @@ TEST_F(ProfileStoreTest, ChosenPictureIsCopiedAsAvatarJpg) {
   WriteBytes(install_ + "\\chosen.jpeg", "chosen picture");
   IniFile ini(File("anna"));
   Values values = ProfileStore::Read(ini);
-  values.avatarPath = install_ + "\\chosen.jpeg";
+  values.avatarPath = ToWide(install_ + "\\chosen.jpeg");
   EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
   EXPECT_EQ(values.avatarName, "avatar.jpg");
   EXPECT_EQ(ReadBytes(Folder("anna") + "\\avatar.jpg"), "chosen picture");
@@ -224,7 +227,7 @@ TEST_F(ProfileStoreTest, StoredAvatarInPlaceWritesNothingForIt) {
     WriteBytes(Folder("anna") + "\\avatar.jpg", "picture");
     IniFile ini(File("anna"));
     Values values = ProfileStore::Read(ini);
-    values.avatarPath = Folder("anna") + "\\" + stored;
+    values.avatarPath = ToWide(Folder("anna") + "\\" + stored);
     EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
     EXPECT_EQ(ReadBytes(Folder("anna") + "\\avatar.jpg"), "picture");
     EXPECT_EQ(IniFile(File("anna")).ReadString("profile", "avatar", "-"), "avatar.jpg");
@@ -253,14 +256,13 @@ TEST_F(ProfileStoreTest, StoredAvatarNameOutsideTheFolderIsNeverDeleted) {
     IniFile ini(File("anna"));
     Values values = ProfileStore::Read(ini);
     ASSERT_EQ(values.avatarName, stored);
-    EXPECT_FALSE(ProfileStore::StoredAvatarPath(File("anna"), values.avatarName));
+    EXPECT_FALSE(ProfileStore::StoredAvatarPath(ToWide(File("anna")), values.avatarName));
     EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::Saved);
     EXPECT_FALSE(IniFile(File("anna")).ValueExists("profile", "avatar"));
     EXPECT_TRUE(Exists(install_ + "\\victim.jpg"));
     EXPECT_TRUE(Exists(Profiles() + "\\victim.jpg"));
     EXPECT_TRUE(Exists(Folder("anna")));
-    ClearDirectoryTree(Folder("anna"));
-    RemoveDirectoryA(Folder("anna").c_str());
+    RemoveTree(Folder("anna"));
   }
 }
 
@@ -270,7 +272,7 @@ TEST_F(ProfileStoreTest, FailedCopyDropsTheAvatarKeyAndKeepsTheOtherValues) {
   Values values = ProfileStore::Read(ini);
   values.name = "Renamed";
   values.locked = true;
-  values.avatarPath = install_ + "\\gone.jpg";
+  values.avatarPath = ToWide(install_ + "\\gone.jpg");
   EXPECT_EQ(ProfileStore::Save(ini, values), SaveOutcome::AvatarNotCopied);
   EXPECT_EQ(values.avatarName, "");
   EXPECT_EQ(ReadBytes(File("anna")), "[profile]\r\nname=Renamed\r\nlocked=yes\r\nlogin=\r\n");
@@ -281,7 +283,7 @@ TEST_F(ProfileStoreTest, LineBreakInAValueWritesNothing) {
   const std::string before = "[profile]\r\nname=Anna\r\nlogin=anna\r\n";
   MakeProfile("anna", before);
   IniFile ini(File("anna"));
-  for (Values values : {Values{"Anna", "two\r\nlines", false, "", ""}, Values{"new\nname", "anna", true, "", ""}}) {
+  for (Values values : {Values{"Anna", "two\r\nlines", false, "", L""}, Values{"new\nname", "anna", true, "", L""}}) {
     EXPECT_THROW(ProfileStore::Save(ini, values), Error);
     EXPECT_EQ(ReadBytes(File("anna")), before);
   }
@@ -295,29 +297,29 @@ TEST_F(ProfileStoreTest, DeletingEmptiesAndRemovesTheFolder) {
   SetFileAttributesA((Folder("anna") + "\\avatar.jpg").c_str(), FILE_ATTRIBUTE_READONLY);
   MakeProfile("bert", "[profile]\r\nname=Bert\r\n");
 
-  std::vector<std::string> cleared;
-  ProfileStore::Delete(install_, "anna", [&](const std::string& dir) {
-    cleared.push_back(dir);
-    ClearDirectoryTree(dir);
+  int cleared = 0;
+  ProfileStore::Delete(install_, L"anna", [&](const HeldFolder& held) {
+    ++cleared;
+    EXPECT_TRUE(ClearHeldFolder(held).Complete());
   });
-  EXPECT_EQ(cleared, std::vector<std::string>{Folder("anna")});
+  EXPECT_EQ(cleared, 1);
   EXPECT_FALSE(Exists(Folder("anna")));
-  EXPECT_EQ(SortedProfiles(), (std::vector<Entry>{{"Bert", "bert"}}));
+  EXPECT_EQ(SortedProfiles(), (std::vector<Entry>{{"Bert", L"bert"}}));
 }
 
 TEST_F(ProfileStoreTest, DeleteThatLeavesSomethingBehindIsSilent) {
   MakeProfile("anna", "[profile]\r\nname=Anna\r\n");
-  EXPECT_NO_THROW(ProfileStore::Delete(install_, "anna", [](const std::string&) {}));
-  EXPECT_EQ(SortedProfiles(), (std::vector<Entry>{{"Anna", "anna"}}));
+  EXPECT_NO_THROW(ProfileStore::Delete(install_, L"anna", [](const HeldFolder&) {}));
+  EXPECT_EQ(SortedProfiles(), (std::vector<Entry>{{"Anna", L"anna"}}));
 }
 
 TEST_F(ProfileStoreTest, FolderNameWindowsReadsAsAnotherPathIsNotCleared) {
   MakeProfile("anna", "[profile]\r\nname=Anna\r\n");
-  for (const char* folder : {"", ".", "..", "anna.", "ann?", "*", "..\\Profiles"}) {
+  for (const wchar_t* folder : {L"", L".", L"..", L"anna.", L"ann?", L"*", L"..\\Profiles"}) {
     bool cleared = false;
-    EXPECT_THROW(ProfileStore::Delete(install_, folder, [&](const std::string&) { cleared = true; }), Error)
-        << folder;
-    EXPECT_FALSE(cleared) << folder;
+    EXPECT_THROW(ProfileStore::Delete(install_, folder, [&](const HeldFolder&) { cleared = true; }), Error)
+        << FromWide(folder);
+    EXPECT_FALSE(cleared) << FromWide(folder);
   }
   EXPECT_TRUE(Exists(File("anna")));
 }
