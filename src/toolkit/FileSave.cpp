@@ -126,8 +126,9 @@ SaveResult SaveFile(const std::wstring& path, const std::function<bool(HANDLE)>&
   const std::wstring target = existing ? existing->target : path;
   const std::wstring fresh = target + kNewSuffix;
   // One left by a save that was killed; a link of that name stays, and then
-  // the new file cannot be made.
-  (void)RemoveOwnFile(fresh);
+  // the new file cannot be made. Looking costs no request of the
+  // wineserver; removing costs several.
+  if (GetFileAttributesW(fresh.c_str()) != INVALID_FILE_ATTRIBUTES) (void)RemoveOwnFile(fresh);
   if (!WriteNew(fresh, existing ? &*existing : nullptr, write)) return SaveResult::Failed;
   const DWORD flags = MOVEFILE_WRITE_THROUGH | (existing ? MOVEFILE_REPLACE_EXISTING : 0);
   if (MoveFileExW(fresh.c_str(), target.c_str(), flags)) return SaveResult::Saved;
