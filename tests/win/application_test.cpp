@@ -33,7 +33,7 @@ struct Reading {
 // answers OK.
 DWORD WINAPI ReadBox(void* parameter) {
   auto& reading = *static_cast<Reading*>(parameter);
-  for (int attempt = 0; attempt < 500; ++attempt) {
+  for (int attempt = 0; attempt < 6000; ++attempt) {  // a minute: machines are shared
     HWND box = nullptr;
     EnumThreadWindows(reading.thread, FindDialog, reinterpret_cast<LPARAM>(&box));
     if (!box) {

@@ -7,6 +7,7 @@
 
 #include "Support.h"
 #include "toolkit/DirectoryClear.h"
+#include "toolkit/WideText.h"
 
 namespace {
 
@@ -83,6 +84,20 @@ TEST_F(DirectoryClearTest, EmptiesNestedTreeWithReadOnlyHiddenAndSystemFiles) {
   }
 }
 
+// Names with letters no ANSI code page holds together, reached exactly.
+TEST_F(DirectoryClearTest, NamesBeyondTheCodePageAreCleared) {
+  const std::wstring dir = ToWide(dir_);
+  ASSERT_TRUE(CreateDirectoryW((dir + L"\\\u017B\u00F3\u0142\u0107").c_str(), nullptr));  // Żółć
+  for (const wchar_t* name : {L"\u0141\u00F3d\u017A-D\u017Cem.mp3.tmp", L"\uFF21\uFF22\uFF23.tmp",
+                              L"\u017B\u00F3\u0142\u0107\\Cz\u0119\u015B\u0107.tmp"}) {
+    HANDLE file = CreateFileW((dir + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+  }
+  EXPECT_TRUE(ClearDirectoryTree(dir_).Complete());
+  EXPECT_EQ(Listing(dir_), Names{});
+}
+
 TEST_F(DirectoryClearTest, EmptyOrMissingDirectoryIsCompleteAndChangesNothing) {
   MakeFile(root_ + "\\file");
   const DWORD dirBefore = Attributes(dir_);
@@ -145,19 +160,22 @@ TEST_F(DirectoryClearTest, HeldFilesStayWithTheDirectoriesAboveThem) {
   MakeFile(Path("a\\c\\gone.txt"));
   MakeDir(Path("d"));
   MakeFile(Path("d\\gone.txt"));
-  // Held the way a running game holds its files: open without delete sharing.
+  MakeFile(Path("d\\pending.txt"));
+  // Held the way a running game holds its files: open without delete
+  // sharing; and one with it, whose deletion waits until it is closed.
   std::vector<HANDLE> held;
-  for (const char* name : {"held at top.txt", "a\\b\\held.txt"}) {
-    held.push_back(CreateFileA(Path(name).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, 0, nullptr));
+  for (const char* name : {"held at top.txt", "a\\b\\held.txt", "d\\pending.txt"}) {
+    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (name[0] == 'd' ? FILE_SHARE_DELETE : 0);
+    held.push_back(CreateFileA(Path(name).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_NE(held.back(), INVALID_HANDLE_VALUE);
   }
 
   const ClearOutcome outcome = ClearDirectoryTree(dir_);
+  const Names left = Listing(dir_);
   for (HANDLE file : held) CloseHandle(file);
 
-  EXPECT_EQ(Listing(dir_), (Names{"a", "a\\b", "a\\b\\held.txt", "held at top.txt"}));
-  EXPECT_EQ(outcome.remaining, 4);
+  EXPECT_EQ(left, (Names{"a", "a\\b", "a\\b\\held.txt", "d", "d\\pending.txt", "held at top.txt"}));
+  EXPECT_EQ(outcome.remaining, 6);
   EXPECT_FALSE(outcome.refused);
   EXPECT_FALSE(outcome.Complete());
 }

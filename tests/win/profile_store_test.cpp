@@ -76,6 +76,24 @@ TEST_F(ProfileStoreTest, EnumerationListsProfileFoldersOnly) {
   EXPECT_EQ(SortedProfiles(), expected);
 }
 
+// Two folders whose names differ in a letter outside the code page: each is
+// listed, read and deleted by its own name, never through the other's.
+TEST_F(ProfileStoreTest, FoldersThatDifferBeyondTheCodePageStayApart) {
+  const std::wstring lukasz = L"\u0141ukasz";  // Łukasz
+  ASSERT_TRUE(CreateDirectoryW(ToWide(Folder("")).append(lukasz).c_str(), nullptr));
+  const std::string text = "[profile]\r\nname=Lukasz from Lodz\r\n";
+  HANDLE file = CreateFileW(ProfileStore::ProfileFile(install_, lukasz).c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_NEW, 0, nullptr);
+  DWORD written = 0;
+  ASSERT_TRUE(WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr));
+  CloseHandle(file);
+  MakeProfile("Lukasz", "[profile]\r\nname=Lukasz\r\n");
+  EXPECT_EQ(SortedProfiles(), (std::vector<Entry>{{"Lukasz", L"Lukasz"}, {"Lukasz from Lodz", lukasz}}));
+  EXPECT_EQ(ProfileStore::Read(IniFile(ProfileStore::ProfileFile(install_, lukasz))).name, "Lukasz from Lodz");
+  ProfileStore::Delete(install_, lukasz, [](const HeldFolder& held) { EXPECT_TRUE(ClearHeldFolder(held).Complete()); });
+  EXPECT_EQ(SortedProfiles(), (std::vector<Entry>{{"Lukasz", L"Lukasz"}}));
+}
+
 TEST_F(ProfileStoreTest, EnumerationWithoutProfilesFolderIsEmpty) {
   ASSERT_TRUE(RemoveDirectoryA(Profiles().c_str()));
   EXPECT_TRUE(ProfileStore::Enumerate(install_).empty());
