@@ -111,8 +111,6 @@ bool TFMain::LaunchGame(HWND owner, const std::string* parameters) const {
   return TheInstallation().LaunchGame(owner, parameters);
 }
 
-ClearOutcome TFMain::ClearDirectory(const std::string& directory) const { return ClearDirectoryTree(directory); }
-
 bool TFMain::OnCommand(int id, int code, HWND) {
   if (code != BN_CLICKED) return false;
   switch (id) {
