@@ -17,11 +17,6 @@ const char kPath[] = "Path";
 const char kNet[] = "Net";
 const char kDefaultSongs[] = "Default";
 
-constexpr int kClientWidth = CONFIGURE_W;
-constexpr int kClientHeight = CONFIGURE_H;
-
-int ScreenDpi() { return GetDeviceCaps(ScreenDC().Get(), LOGPIXELSY); }
-
 }  // namespace
 
 TFConfigure::TFConfigure(const Installation& installation) : Form(IDD_CONFIGURE), installation_(installation) {}
@@ -30,7 +25,6 @@ TFConfigure::~TFConfigure() = default;
 
 bool TFConfigure::OnInit() {
   SetIcon(IDI_APP);
-  FitClientArea();
   boldFont_ = MakeBoldFont();
   SetFont(IDC_lSongsDir, boldFont_.Get());
   // Radio buttons cannot be checked by their template.
@@ -39,20 +33,6 @@ bool TFConfigure::OnInit() {
   SetRadioIndex(IDC_rbStable, IDC_rbDeveloper, 0);
   FormCreate();
   return true;
-}
-
-void TFConfigure::FitClientArea() {
-  // Dialog units round every size to 1.5 x 1.625 pixels of Tahoma 8; the
-  // window keeps its exact client size, scaled with the system's DPI.
-  const int dpi = ScreenDpi();
-  const int width = MulDiv(kClientWidth, dpi, 96);
-  const int height = MulDiv(kClientHeight, dpi, 96);
-  RECT frame{0, 0, width, height};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
-  const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
-  SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, flags);
-  SetWindowPos(Item(IDC_GroupBox1), nullptr, 0, 0, width, height, flags);
 }
 
 void TFConfigure::OnDestroy() { FormDestroy(); }

@@ -93,6 +93,7 @@ INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (busy_ && DispatchBusy(msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
+      FitClientArea();
       return OnInit() ? TRUE : FALSE;
     case WM_COMMAND:
       return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
@@ -175,6 +176,37 @@ std::string Form::Hint(int id) const {
   char buffer[512];
   const int length = LoadStringA(Application::Instance(), static_cast<UINT>(id), buffer, sizeof buffer);
   return std::string(buffer, static_cast<size_t>(length > 0 ? length : 0));
+}
+
+void Form::FitClientArea() {
+  // Dialog units round a template's size to 1.5 x 1.625 pixels of Tahoma 8,
+  // so a window would come out a pixel off. A template made with CV_DIALOG
+  // carries its client size in pixels at 96 DPI beside it; the window takes
+  // that size, scaled with the system's DPI, and every control that reaches
+  // the template's right or bottom edge is made to reach the window's.
+  HINSTANCE instance = Application::Instance();
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(templateId_), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  if (!found || SizeofResource(instance, found) < 2 * sizeof(WORD)) return;
+  const auto* pixels = static_cast<const WORD*>(LockResource(LoadResource(instance, found)));
+  if (!pixels) return;
+  const int dpi = GetDeviceCaps(ScreenDC().Get(), LOGPIXELSY);
+  const int width = MulDiv(pixels[0], dpi, 96);
+  const int height = MulDiv(pixels[1], dpi, 96);
+  RECT was;
+  GetClientRect(hwnd_, &was);
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
+  const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, flags);
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    const RECT fitted{r.left, r.top, r.right >= was.right ? width : r.right, r.bottom >= was.bottom ? height : r.bottom};
+    if (fitted.right != r.right || fitted.bottom != r.bottom)
+      SetWindowPos(child, nullptr, 0, 0, fitted.right - fitted.left, fitted.bottom - fitted.top, flags | SWP_NOMOVE);
+  }
 }
 
 void Form::SetIcon(int iconId) {

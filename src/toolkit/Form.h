@@ -85,6 +85,8 @@ class Form {
 
   // Handles what a busy window does differently; true when handled.
   bool DispatchBusy(UINT msg, WPARAM wParam);
+  // Before OnInit: the client size the template states in pixels (CV_DIALOG).
+  void FitClientArea();
 
   int templateId_;
   HWND hwnd_ = nullptr;
