@@ -14,11 +14,12 @@ namespace {
 
 // What the user reads after Temp was cleared: success only when it is true,
 // otherwise what stayed and what to do about it. Files stay when the
-// running game holds them open.
+// running game holds them open, or when the user stopped the walk.
 std::string TempOutcomeText(const ClearOutcome& outcome, const std::string& path) {
   if (outcome.refused) return "Temp directory not cleared: " + path + " is not a full folder path.";
   if (outcome.Complete()) return "Temp directory cleanup complete!";
   const std::string count = outcome.remaining == 1 ? "1 entry" : std::to_string(outcome.remaining) + " entries";
+  if (outcome.stopped) return "Temp directory cleanup stopped: " + count + " left.";
   return "Temp directory cleanup incomplete: " + count +
          " could not be deleted. Close Cantivox and try again.";
 }

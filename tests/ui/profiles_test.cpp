@@ -292,16 +292,22 @@ TEST_F(ProfilesTest, DeleteAsksNamingTheFolderAndSelectsTheNextProfile) {
   ui::Answer(ExpectBox(question, ui::Icon::Warning, "Warning", {"Yes", "No"}), "No");
   EXPECT_EQ(Folders(), (Strings{"f1", "f2", "f3"}));
 
-  // The Delete key in the list asks the same.
+  // The Delete key in the list asks the same, and Enter answers Yes, all at
+  // the keyboard; the keyboard stays with the list afterwards.
   ui::Focus(m.list);
-  ui::PressKey(m.list, VK_DELETE);
-  ui::Answer(ExpectBox(question, ui::Icon::Warning, "Warning", {"Yes", "No"}), "Yes");
+  ui::TypeKey(m.dialog, VK_DELETE);
+  const ui::MsgBox box = ExpectBox(question, ui::Icon::Warning, "Warning", {"Yes", "No"});
+  ui::TypeKey(box.hwnd, VK_RETURN);
   ui::WaitUntil([&] { return m.Items().size() == 2; }, "the list without the profile");
   EXPECT_EQ(Folders(), (Strings{"f1", "f3"}));
   Strings after = before;
   after.erase(after.begin() + index);
   EXPECT_EQ(m.Items(), after);
   EXPECT_EQ(ui::ListSelection(m.list), std::min(index, 1));
+  ui::WaitUntil([&] { return ui::Enabled(m.list); }, "the list enabled again");
+  EXPECT_EQ(ui::FocusedWindow(m.dialog), m.list);
+  ui::TypeKey(m.dialog, VK_HOME);
+  EXPECT_EQ(ui::ListSelection(m.list), 0);
 
   // Deleting the last entry leaves the new last one selected.
   ui::ClickItem(m.list, 1);
