@@ -136,7 +136,8 @@ void Delete(const std::string& installDir, const std::string& folder,
   // stands for a character outside the code page and matches any): clearing
   // it could empty some other folder.
   if (CheckFileName(folder) != NameFault::None)
-    throw Error::Format("Cannot delete the profile folder \"%s\": Windows cannot address it by this name",
+    throw Error::Format("Cannot delete the profile folder \"%s\": Windows cannot address it by this name. "
+                        "Rename or delete it yourself in a file manager",
                         folder.c_str());
   const std::string dir = ProfilesDir(installDir) + "\\" + folder;
   // A profile folder that is a link (a junction, or a symbolic link such as
@@ -147,7 +148,7 @@ void Delete(const std::string& installDir, const std::string& folder,
   const DWORD attributes = GetFileAttributesA(dir.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
     throw Error::Format("Cannot delete the profile folder \"%s\": it is a link to another folder, and the files "
-                        "there are not the profile's to delete",
+                        "there are not the profile's to delete. Remove the link yourself if the profile is to go",
                         folder.c_str());
   clear(dir);
   (void)RemoveDirectoryA(dir.c_str());

@@ -1,9 +1,11 @@
 #include "UConfigure.h"
 
 #include "core/ConfigValues.h"
+#include "core/ProfileNames.h"
 #include "forms/UConfigure.rh"
 #include "forms/app.rh"
 #include "toolkit/Application.h"
+#include "toolkit/Error.h"
 #include "toolkit/FileRemoval.h"
 #include "toolkit/FolderDialog.h"
 #include "toolkit/Shell.h"
@@ -69,10 +71,17 @@ void TFConfigure::ReadSettings() {
 void TFConfigure::WriteSettings() {
   FConfig->WriteString(kGraphics, "Resolution", JoinResolution(Text(IDC_eResW), Text(IDC_eResH)));
   const std::string songs = Text(IDC_lSongsDir);
-  if (songs == kDefaultSongs)
+  if (songs == kDefaultSongs) {
     FConfig->DeleteKey(kPath, "Songs");
-  else
+  } else {
+    // A folder name with a line break (a Linux name under Wine may hold one)
+    // would add a line of its own, which the game reads as something else.
+    // Save stops here, as at a failed write.
+    if (HoldsLineBreak(songs))
+      throw Error("The Songs directory holds a line break, which config.ini cannot store. Choose a folder whose "
+                  "name has no line break, or press Set default");
     FConfig->WriteString(kPath, "Songs", songs);
+  }
   if (const int fullScreen = RadioIndex(IDC_rbFullON, IDC_rbFullOFF); fullScreen >= 0)
     FConfig->WriteString(kGraphics, "FullScreen", fullScreen == 0 ? "On" : "Off");
   if (const int screens = RadioIndex(IDC_rbMonitor1, IDC_rbMonitor2); screens >= 0)

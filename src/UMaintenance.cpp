@@ -16,7 +16,9 @@ namespace {
 // otherwise what stayed and what to do about it. Files stay when the
 // running game holds them open, or when the user stopped the walk.
 std::string TempOutcomeText(const ClearOutcome& outcome, const std::string& path) {
-  if (outcome.refused) return "Temp directory not cleared: " + path + " is not a full folder path.";
+  if (outcome.refused)
+    return "Temp directory not cleared: " + path +
+           " is not a full folder path. Put Cantivox Tools beside Cantivox.exe, or reinstall Cantivox.";
   if (outcome.Complete()) return "Temp directory cleanup complete!";
   const std::string count = outcome.remaining == 1 ? "1 entry" : std::to_string(outcome.remaining) + " entries";
   if (outcome.stopped) return "Temp directory cleanup stopped: " + count + " left.";

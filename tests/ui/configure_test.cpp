@@ -165,6 +165,25 @@ TEST_F(ConfigureTest, AConfirmedFolderBecomesTheSongsDirectory) {
   EXPECT_NE(Config().find("[Path]\r\nSongs=" + chosen + "\r\n"), std::string::npos) << Config();
 }
 
+// A songs folder whose name holds a line break (a Linux name, under Wine,
+// as the folder dialog delivers it) cannot be stored: Save stops there, as
+// at a failed write, with the resolution before it written and the settings
+// after it not, and the window stays open.
+TEST_F(ConfigureTest, ASongsFolderWithALineBreakStopsSave) {
+  ui::WriteFileBytes(config_, "[Graphics]\r\nFullScreen=On\r\n");
+  const Window w = Open();
+  ui::Click(w.fullOff);
+  ui::SetText(w.songsDir, "Z:\\home\\me\\my\nsongs");
+  ui::Click(w.Button("Save"));
+  Acknowledge(
+      "The Songs directory holds a line break, which config.ini cannot store. Choose a folder whose name has no "
+      "line break, or press Set default.",
+      ui::Icon::Error);
+  EXPECT_TRUE(ui::Visible(w.dialog));
+  EXPECT_EQ(Config(), "[Graphics]\r\nFullScreen=On\r\nResolution=1024x768\r\n");
+  Cancel(w);
+}
+
 // Closing without Save writes nothing, and asks nothing of an edit left bad.
 TEST_F(ConfigureTest, CancelEscAndTheCloseBoxWriteNothing) {
   ui::WriteFileBytes(config_, kForeignConfig);

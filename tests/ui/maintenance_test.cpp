@@ -341,7 +341,9 @@ TEST_F(MaintenanceTest, RelativeInstallationFolderIsNotCleared) {
   ui::WriteFileBytes(Cache(), "covers");
   HWND window = Open();
   Check(window, {"Clear Temp directory", "Clear covers cache"});
-  ClearAndExpect(window, {"Temp directory not cleared: Cantivox\\Temp\\ is not a full folder path.", kCacheDone});
+  ClearAndExpect(window, {"Temp directory not cleared: Cantivox\\Temp\\ is not a full folder path. Put Cantivox "
+                          "Tools beside Cantivox.exe, or reinstall Cantivox.",
+                          kCacheDone});
   ui::WaitGone(window);
   EXPECT_TRUE(ui::FileExists(Temp() + "\\session.tmp"));
   EXPECT_TRUE(ui::FileExists(Temp() + "\\songs\\previews\\b.jpg"));
