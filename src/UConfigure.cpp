@@ -29,6 +29,7 @@ bool TFConfigure::OnInit() {
   SetIcon(IDI_APP);
   boldFont_ = MakeBoldFont();
   SetFont(IDC_lSongsDir, boldFont_.Get());
+  TipWholeText(IDC_lSongsDir);
   // Radio buttons cannot be checked by their template.
   SetRadioIndex(IDC_rbMonitor1, IDC_rbMonitor2, 0);
   SetRadioIndex(IDC_rbFullON, IDC_rbFullOFF, 0);

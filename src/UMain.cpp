@@ -36,6 +36,8 @@ bool TFMain::OnInit() {
   boldFont_ = MakeBoldFont();
   SetFont(IDC_lVersion, boldFont_.Get());
   SetFont(IDC_lDefaultDir, boldFont_.Get());
+  TipWholeText(IDC_lVersion);
+  TipWholeText(IDC_lDefaultDir);
   ShowBanner();
   try {
     FormCreate();

@@ -108,7 +108,16 @@ INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     case WM_NCDESTROY:
       hwnd_ = nullptr;
+      tips_ = nullptr;
+      tipTexts_.clear();
       return FALSE;
+    case WM_NOTIFY:
+      if (auto& info = *reinterpret_cast<NMTTDISPINFOA*>(lParam);
+          tips_ && info.hdr.hwndFrom == tips_ && info.hdr.code == TTN_GETDISPINFOA) {
+        FillTip(info);
+        return TRUE;
+      }
+      break;
   }
   if (!OnMessage(msg, wParam, lParam, result)) return FALSE;
   switch (msg) {
@@ -131,22 +140,34 @@ INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   return TRUE;
 }
 
-std::string Form::Text(int id) const {
-  HWND item = Item(id);
-  const int length = GetWindowTextLengthA(item);
+namespace {
+
+std::string WindowText(HWND window) {
+  const int length = GetWindowTextLengthA(window);
   std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(item, text.data(), length + 1)));
+  text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), length + 1)));
   return text;
 }
+
+// Whether a one-line label's text is wider than the label, so that it shows
+// shortened.
+bool Shortened(HWND label, const std::string& text) {
+  RECT box;
+  GetClientRect(label, &box);
+  ScreenDC dc;
+  SelectGuard font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(text.size()), &extent);
+  return extent.cx > box.right;
+}
+
+}  // namespace
+
+std::string Form::Text(int id) const { return WindowText(Item(id)); }
 
 void Form::SetText(int id, const std::string& text) { SetDlgItemTextA(hwnd_, id, text.c_str()); }
 
-std::string Form::Caption() const {
-  const int length = GetWindowTextLengthA(hwnd_);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(hwnd_, text.data(), length + 1)));
-  return text;
-}
+std::string Form::Caption() const { return WindowText(hwnd_); }
 
 void Form::SetCaption(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
 
@@ -207,6 +228,44 @@ void Form::FitClientArea() {
     if (fitted.right != r.right || fitted.bottom != r.bottom)
       SetWindowPos(child, nullptr, 0, 0, fitted.right - fitted.left, fitted.bottom - fitted.top, flags | SWP_NOMOVE);
   }
+}
+
+void Form::SetTip(int id, const std::string& text) { AddTip(id, text); }
+
+void Form::TipWholeText(int id) { AddTip(id, std::nullopt); }
+
+void Form::AddTip(int id, const std::optional<std::string>& text) {
+  // The tooltip window is owned by this one and destroyed with it.
+  if (!tips_)
+    tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                            Application::Instance(), nullptr);
+  if (!tips_) return;  // a tip is a help, not a function
+  // A long path wraps at a third of the screen instead of running off it.
+  SendMessageA(tips_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 3);
+  HWND control = Item(id);
+  tipTexts_[control] = text;
+  TTTOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = LPSTR_TEXTCALLBACKA;
+  SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Form::FillTip(NMTTDISPINFOA& info) {
+  HWND control = reinterpret_cast<HWND>(info.hdr.idFrom);
+  const auto found = tipTexts_.find(control);
+  if (found == tipTexts_.end()) return;
+  if (found->second) {
+    tipShown_ = *found->second;
+  } else {
+    const std::string text = WindowText(control);
+    // An empty text shows no tip.
+    tipShown_ = Shortened(control, text) ? text : std::string();
+  }
+  info.lpszText = tipShown_.data();
 }
 
 void Form::SetIcon(int iconId) {

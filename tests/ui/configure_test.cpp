@@ -128,6 +128,7 @@ TEST_F(ConfigureTest, SetDefaultRemovesTheSongsKeyAndACancelledBrowseChangesNoth
   ui::WriteFileBytes(config_, "[Path]\r\nSongs=C:\\Songs\r\nOther=1\r\n");
   const Window w = Open();
   EXPECT_EQ(ui::Text(w.songsDir), "C:\\Songs");
+  EXPECT_EQ(ui::TipOf(app_->Id(), w.songsDir, 1500), "") << "a folder that fits has no tip";
 
   ui::Click(w.Button("Change directory"));
   const HWND browse = ui::WaitWindowWhere(
@@ -163,6 +164,17 @@ TEST_F(ConfigureTest, AConfirmedFolderBecomesTheSongsDirectory) {
   EXPECT_TRUE(ui::DirExists(chosen)) << chosen;
   Save(w);
   EXPECT_NE(Config().find("[Path]\r\nSongs=" + chosen + "\r\n"), std::string::npos) << Config();
+}
+
+// A folder too long for the label shows shortened, and whole as its tip.
+TEST_F(ConfigureTest, ALongSongsFolderShowsWholeAsTheLabelsTip) {
+  const std::string songs =
+      "D:\\Music\\Karaoke\\Everything we ever sang at the long winter evenings\\Sorted by the year of the song\\1990s";
+  ui::WriteFileBytes(config_, "[Path]\r\nSongs=" + songs + "\r\n");
+  const Window w = Open();
+  EXPECT_EQ(ui::Text(w.songsDir), songs);
+  EXPECT_EQ(ui::TipOf(app_->Id(), w.songsDir), songs);
+  Cancel(w);
 }
 
 // A songs folder whose name holds a line break (a Linux name, under Wine,

@@ -292,7 +292,8 @@ TEST_F(MainWindowTest, AFailedRestartKeepsTheToolRunning) {
 }
 
 // A directory too long for its label shows its end, with the middle left
-// out; the label's own text stays the whole path, for whoever reads it.
+// out; the label's own text stays the whole path, for whoever reads it, and
+// shows whole as the label's tooltip, as does a long version.
 TEST_F(MainWindowTest, LongDirectoryShowsItsEndAndKeepsTheWholeText) {
   ui::TempDir root;
   const std::string start = root / "Games of the whole family\\Singing and dancing\\Karaoke for the long winter evenings";
@@ -311,6 +312,8 @@ TEST_F(MainWindowTest, LongDirectoryShowsItsEndAndKeepsTheWholeText) {
     EXPECT_EQ(ui::Label(main, "Version:"), versionText);
     const std::vector<uint32_t> pixels = ui::StableCapture(ui::ScreenRect(label));
     ui::SaveScreenshot(main, "main-window-long-directory");
+    EXPECT_EQ(ui::TipOf(app_->Id(), label), dir);
+    EXPECT_EQ(ui::TipOf(app_->Id(), ui::FindRightOf(ui::Find(main, "Version:", "Static"))), versionText);
     app_->Kill();
     return pixels;
   };
