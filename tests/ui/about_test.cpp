@@ -16,7 +16,7 @@ namespace {
 using ui::kMainCaption;
 const char kNote[] =
     "Found bug in this tool ? or maybe you have some idea for new options ?  Please report it at "
-    "https://github.com/cantivox-tools/cantivox-tools/issues. Thanks";
+    CANTIVOX_REPORT_URL ". Thanks";
 // The labels in the order the effect visits them.
 const char* const kLabels[] = {"Version:", "0.2.1.7", "Cantivox Tools", "Cantivox Tools team", "Company:",
                                kNote};
