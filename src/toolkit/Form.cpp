@@ -112,9 +112,9 @@ INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
       tipTexts_.clear();
       return FALSE;
     case WM_NOTIFY:
-      if (auto& info = *reinterpret_cast<NMTTDISPINFOA*>(lParam);
-          tips_ && info.hdr.hwndFrom == tips_ && info.hdr.code == TTN_GETDISPINFOA) {
-        FillTip(info);
+      if (const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+          tips_ && header.hwndFrom == tips_ && header.code == TTN_GETDISPINFOA) {
+        FillTip(*reinterpret_cast<NMTTDISPINFOA*>(lParam));
         return TRUE;
       }
       break;
@@ -206,7 +206,7 @@ void Form::FitClientArea() {
   // that size, scaled with the system's DPI, and every control that reaches
   // the template's right or bottom edge is made to reach the window's.
   HINSTANCE instance = Application::Instance();
-  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(templateId_), MAKEINTRESOURCEA(10));  // RT_RCDATA
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(templateId_), RT_RCDATA);
   if (!found || SizeofResource(instance, found) < 2 * sizeof(WORD)) return;
   const auto* pixels = static_cast<const WORD*>(LockResource(LoadResource(instance, found)));
   if (!pixels) return;
@@ -224,9 +224,10 @@ void Form::FitClientArea() {
     RECT r;
     GetWindowRect(child, &r);
     MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-    const RECT fitted{r.left, r.top, r.right >= was.right ? width : r.right, r.bottom >= was.bottom ? height : r.bottom};
-    if (fitted.right != r.right || fitted.bottom != r.bottom)
-      SetWindowPos(child, nullptr, 0, 0, fitted.right - fitted.left, fitted.bottom - fitted.top, flags | SWP_NOMOVE);
+    const LONG right = r.right >= was.right ? width : r.right;
+    const LONG bottom = r.bottom >= was.bottom ? height : r.bottom;
+    if (right != r.right || bottom != r.bottom)
+      SetWindowPos(child, nullptr, 0, 0, right - r.left, bottom - r.top, flags);
   }
 }
 

@@ -115,6 +115,14 @@ class MaintenanceTest : public ::testing::Test {
     EXPECT_FALSE(ui::PollFor([&] { return ui::FindMessageBox(app_->Id()).has_value(); }, 300))
         << "a message more than expected";
   }
+  // Esc at the keyboard, Cancel and the close box: each closes the window,
+  // or stops its walk.
+  using Way = std::pair<const char*, void (*)(HWND)>;
+  static inline const std::vector<Way> kCancelWays = {
+      {"Esc", [](HWND w) { ui::TypeKey(w, VK_ESCAPE); }},
+      {"Cancel", [](HWND w) { ui::Click(ui::Find(w, "Cancel", "Button")); }},
+      {"close box", [](HWND w) { ui::Close(w); }},
+  };
   void ClearAndExpect(HWND window, const std::vector<std::string>& texts) {
     ui::Click(ui::Find(window, "Clear", "Button"));
     ExpectMessages(texts);
@@ -186,12 +194,7 @@ TEST_F(MaintenanceTest, ALargeTempKeepsTheWindowAnsweringAndCounting) {
 TEST_F(MaintenanceTest, EscCancelAndTheCloseBoxStopTheWalkAndReportWhatStayed) {
   MakeLargeTemp(20000);
   ui::WriteFileBytes(Cache(), "covers");
-  const std::vector<std::pair<const char*, void (*)(HWND)>> ways = {
-      {"Esc", [](HWND w) { ui::TypeKey(w, VK_ESCAPE); }},
-      {"Cancel", [](HWND w) { ui::Click(ui::Find(w, "Cancel", "Button")); }},
-      {"close box", [](HWND w) { ui::Close(w); }},
-  };
-  for (const auto& [name, stop] : ways) {
+  for (const auto& [name, stop] : kCancelWays) {
     SCOPED_TRACE(name);
     HWND window = Open();
     Check(window, {"Clear Temp directory", "Clear covers cache"});
@@ -312,12 +315,7 @@ TEST_F(MaintenanceTest, EnterPressesClear) {
 TEST_F(MaintenanceTest, EscCancelAndTheCloseBoxClearNothing) {
   MakeTemp();
   ui::WriteFileBytes(Cache(), "covers");
-  const std::vector<std::pair<const char*, void (*)(HWND)>> ways = {
-      {"Esc", [](HWND w) { ui::PressKey(w, VK_ESCAPE); }},
-      {"Cancel", [](HWND w) { ui::Click(ui::Find(w, "Cancel", "Button")); }},
-      {"close box", [](HWND w) { ui::Close(w); }},
-  };
-  for (const auto& [name, close] : ways) {
+  for (const auto& [name, close] : kCancelWays) {
     SCOPED_TRACE(name);
     HWND window = Open();
     Check(window, {"Clear Temp directory", "Clear covers cache"});
