@@ -93,6 +93,26 @@ std::vector<int> RowsWithText(HWND window, int left, int top, int right, int bot
 
 using ui::ScreenPixel;
 
+// The game where a player has it, C:\Games\Cantivox, for the guide's
+// picture: made afresh, and removed with all it holds when the object goes.
+class PlayersInstallation {
+ public:
+  PlayersInstallation() {
+    ui::RemoveTree(path_);
+    ui::MakeDirs(path_);
+  }
+  ~PlayersInstallation() {
+    ui::RemoveTree(path_);
+    RemoveDirectoryA("C:\\Games");  // only when nothing else is there
+  }
+  PlayersInstallation(const PlayersInstallation&) = delete;
+  PlayersInstallation& operator=(const PlayersInstallation&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  const std::string path_ = "C:\\Games\\Cantivox";
+};
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { ui::DeleteRegistryKey(); }
@@ -108,7 +128,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, RegisteredInstallationShowsTheRecord) {
-  ui::TempDir game;
+  const PlayersInstallation game;
   ui::InstallGame(game.Path());
   ui::TempDir elsewhere;
   const std::string exe = ui::InstallTools(elsewhere.Path());
