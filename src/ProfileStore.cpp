@@ -166,7 +166,8 @@ void Delete(const std::string& installDir, const std::wstring& folder,
   // A name no listing gives ("..", "a\b", a wildcard) names some other
   // folder or none.
   if (CheckFolderName(folder) != NameFault::None)
-    throw Error::Format("Cannot delete the profile folder \"%s\": Windows cannot address it by this name",
+    throw Error::Format("Cannot delete the profile folder \"%s\": Windows cannot address it by this name. "
+                        "Rename or delete it yourself in a file manager",
                         FromWide(folder).c_str());
   const auto profiles = HeldFolder::Open(ProfilesDir(installDir));
   if (!profiles) return;
@@ -189,7 +190,7 @@ void Delete(const std::string& installDir, const std::wstring& folder,
       // such a link without acting on what it leads to, so the profile stays
       // and the user is told why.
       throw Error::Format("Cannot delete the profile folder \"%s\": it is a link to another folder, and the files "
-                          "there are not the profile's to delete",
+                          "there are not the profile's to delete. Remove the link yourself if the profile is to go",
                           FromWide(folder).c_str());
     case EntryKind::Unknown:
       // Held by another program, or gone: it stays listed, or is no more.

@@ -1,9 +1,11 @@
 #include "UConfigure.h"
 
 #include "core/ConfigValues.h"
+#include "core/ProfileNames.h"
 #include "forms/UConfigure.rh"
 #include "forms/app.rh"
 #include "toolkit/Application.h"
+#include "toolkit/Error.h"
 #include "toolkit/FileRemoval.h"
 #include "toolkit/FolderDialog.h"
 #include "toolkit/Shell.h"
@@ -17,11 +19,6 @@ const char kPath[] = "Path";
 const char kNet[] = "Net";
 const char kDefaultSongs[] = "Default";
 
-constexpr int kClientWidth = CONFIGURE_W;
-constexpr int kClientHeight = CONFIGURE_H;
-
-int ScreenDpi() { return GetDeviceCaps(ScreenDC().Get(), LOGPIXELSY); }
-
 }  // namespace
 
 TFConfigure::TFConfigure(const Installation& installation) : Form(IDD_CONFIGURE), installation_(installation) {}
@@ -30,29 +27,15 @@ TFConfigure::~TFConfigure() = default;
 
 bool TFConfigure::OnInit() {
   SetIcon(IDI_APP);
-  FitClientArea();
   boldFont_ = MakeBoldFont();
   SetFont(IDC_lSongsDir, boldFont_.Get());
+  TipWholeText(IDC_lSongsDir);
   // Radio buttons cannot be checked by their template.
   SetRadioIndex(IDC_rbMonitor1, IDC_rbMonitor2, 0);
   SetRadioIndex(IDC_rbFullON, IDC_rbFullOFF, 0);
   SetRadioIndex(IDC_rbStable, IDC_rbDeveloper, 0);
   FormCreate();
   return true;
-}
-
-void TFConfigure::FitClientArea() {
-  // Dialog units round every size to 1.5 x 1.625 pixels of Tahoma 8; the
-  // window keeps its exact client size, scaled with the system's DPI.
-  const int dpi = ScreenDpi();
-  const int width = MulDiv(kClientWidth, dpi, 96);
-  const int height = MulDiv(kClientHeight, dpi, 96);
-  RECT frame{0, 0, width, height};
-  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
-                     static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
-  const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
-  SetWindowPos(Handle(), nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, flags);
-  SetWindowPos(Item(IDC_GroupBox1), nullptr, 0, 0, width, height, flags);
 }
 
 void TFConfigure::OnDestroy() { FormDestroy(); }
@@ -89,10 +72,17 @@ void TFConfigure::ReadSettings() {
 void TFConfigure::WriteSettings() {
   FConfig->WriteString(kGraphics, "Resolution", JoinResolution(Text(IDC_eResW), Text(IDC_eResH)));
   const std::string songs = Text(IDC_lSongsDir);
-  if (songs == kDefaultSongs)
+  if (songs == kDefaultSongs) {
     FConfig->DeleteKey(kPath, "Songs");
-  else
+  } else {
+    // A folder name with a line break (a Linux name under Wine may hold one)
+    // would add a line of its own, which the game reads as something else.
+    // Save stops here, as at a failed write.
+    if (HoldsLineBreak(songs))
+      throw Error("The Songs directory holds a line break, which config.ini cannot store. Choose a folder whose "
+                  "name has no line break, or press Set default");
     FConfig->WriteString(kPath, "Songs", songs);
+  }
   if (const int fullScreen = RadioIndex(IDC_rbFullON, IDC_rbFullOFF); fullScreen >= 0)
     FConfig->WriteString(kGraphics, "FullScreen", fullScreen == 0 ? "On" : "Off");
   if (const int screens = RadioIndex(IDC_rbMonitor1, IDC_rbMonitor2); screens >= 0)

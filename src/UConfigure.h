@@ -23,7 +23,6 @@ class TFConfigure : public Form {
  private:
   void FormCreate();
   void FormDestroy();
-  void FitClientArea();
   void ReadSettings();
   void WriteSettings();
   std::string ConfigPath() const;

@@ -36,6 +36,8 @@ bool TFMain::OnInit() {
   boldFont_ = MakeBoldFont();
   SetFont(IDC_lVersion, boldFont_.Get());
   SetFont(IDC_lDefaultDir, boldFont_.Get());
+  TipWholeText(IDC_lVersion);
+  TipWholeText(IDC_lDefaultDir);
   ShowBanner();
   try {
     FormCreate();
@@ -110,8 +112,6 @@ Installation TFMain::TheInstallation() const { return Installation(FInstallDir, 
 bool TFMain::LaunchGame(HWND owner, const std::string* parameters) const {
   return TheInstallation().LaunchGame(owner, parameters);
 }
-
-ClearOutcome TFMain::ClearDirectory(const std::string& directory) const { return ClearDirectoryTree(directory); }
 
 bool TFMain::OnCommand(int id, int code, HWND) {
   if (code != BN_CLICKED) return false;

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "Installation.h"
-#include "toolkit/DirectoryClear.h"
 #include "toolkit/Form.h"
 #include "toolkit/Handles.h"
 #include "toolkit/Registry.h"
@@ -22,8 +21,6 @@ class TFMain : public Form {
   std::string GetFileVersionText(const std::string& fileName) const;
   // Installation::LaunchGame for the installation as settled now.
   [[nodiscard]] bool LaunchGame(HWND owner, const std::string* parameters) const;
-  // Empties a directory and keeps it; see ClearDirectoryTree.
-  ClearOutcome ClearDirectory(const std::string& directory) const;
 
  protected:
   bool OnInit() override;

@@ -16,10 +16,13 @@ std::string Entries(int count) { return count == 1 ? "1 entry" : std::to_string(
 
 // What the user reads after Temp was cleared: success only when it is true,
 // otherwise what stayed and what to do about it. Files stay when the
-// running game holds them open.
+// running game holds them open, or when the user stopped the walk.
 std::string TempOutcomeText(const ClearOutcome& outcome, const std::string& path) {
-  if (outcome.refused) return "Temp directory not cleared: " + path + " is not a full folder path.";
+  if (outcome.refused)
+    return "Temp directory not cleared: " + path +
+           " is not a full folder path. Put Cantivox Tools beside Cantivox.exe, or reinstall Cantivox.";
   if (outcome.Complete()) return "Temp directory cleanup complete!";
+  if (outcome.stopped) return "Temp directory cleanup stopped: " + Entries(outcome.remaining) + " left.";
   const std::string text = "Temp directory cleanup incomplete: " + Entries(outcome.remaining) + " could not be deleted";
   if (outcome.links == 0) return text + ". Close Cantivox and try again.";
   // Links that Wine cannot remove as links: what they lead to is the

@@ -36,7 +36,7 @@ bool TFProfile::OnInit() {
   SetText(IDC_eName, FName);
   SetText(IDC_eLogin, FLogin);
   SetChecked(IDC_cbLocked, FLocked);
-  AddAvatarHint();
+  SetTip(IDC_iAvatar, Hint(IDC_iAvatar));
   ShowStoredAvatar();
   return true;
 }
@@ -76,22 +76,6 @@ void TFProfile::PopupMenu1Popup(POINT at) {
   if (!menu) throw Error("Cannot load the avatar menu");
   // The chosen item comes back as WM_COMMAND through OnCommand.
   TrackPopupMenu(GetSubMenu(menu.Get(), 0), TPM_LEFTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
-}
-
-void TFProfile::AddAvatarHint() {
-  // The tooltip is owned by the dialog and destroyed with it.
-  HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                             Application::Instance(), nullptr);
-  if (!tip) return;  // the hint is a help, not a function
-  const std::string hint = Hint(IDC_iAvatar);
-  TTTOOLINFOA tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = Handle();
-  tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_iAvatar));
-  tool.lpszText = const_cast<char*>(hint.c_str());
-  SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void TFProfile::ShowPicture(const std::wstring& path) {

@@ -31,7 +31,6 @@ class TFProfile : public Form {
  private:
   void ShowStoredAvatar();
   void ShowPicture(const std::wstring& path);
-  void AddAvatarHint();
   void PopupMenu1Popup(POINT at);
 
   void iAvatarDblClick();

@@ -27,10 +27,23 @@ DWORD WINAPI RunJob(void* param) {
   return 0;
 }
 
+// Moves the keyboard focus as Tab does, so that a button shows it as the
+// default and the dialog manager remembers it.
+void FocusControl(HWND dialog, HWND control) {
+  SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE);
+}
+
 // The window's state while it is busy, put back however the work ends.
+//
+// A control that is disabled while it has the focus leaves the focus with
+// no window: keys then come as WM_SYSKEYDOWN to the window, and Esc never
+// becomes IDCANCEL. So the cancel button of a stoppable walk takes the focus
+// first, and the control that had it gets it back at the end.
 class BusyState {
  public:
-  BusyState(Form& window, ClearControl& control, bool stoppable) : window_(window), caption_(window.Caption()) {
+  BusyState(Form& window, ClearControl& control, bool stoppable)
+      : window_(window), caption_(window.Caption()), focus_(GetFocus()) {
+    if (HWND cancel = window.Item(IDCANCEL); stoppable && cancel) FocusControl(window.Handle(), cancel);
     for (HWND child = GetWindow(window.Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
       if (stoppable && GetDlgCtrlID(child) == IDCANCEL) continue;
       if (IsWindowEnabled(child)) {
@@ -42,6 +55,7 @@ class BusyState {
   }
   ~BusyState() {
     for (HWND child : disabled_) EnableWindow(child, TRUE);
+    if (focus_ && IsWindow(focus_) && IsChild(window_.Handle(), focus_)) FocusControl(window_.Handle(), focus_);
     window_.SetCaption(caption_);
     window_.SetBusy(false);
   }
@@ -53,6 +67,7 @@ class BusyState {
  private:
   Form& window_;
   std::string caption_;
+  HWND focus_;
   std::vector<HWND> disabled_;
 };
 

@@ -93,6 +93,7 @@ INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   if (busy_ && DispatchBusy(msg, wParam)) return TRUE;
   switch (msg) {
     case WM_INITDIALOG:
+      FitClientArea();
       return OnInit() ? TRUE : FALSE;
     case WM_COMMAND:
       return OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)) ? TRUE : FALSE;
@@ -107,7 +108,16 @@ INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
       return FALSE;
     case WM_NCDESTROY:
       hwnd_ = nullptr;
+      tips_ = nullptr;
+      tipTexts_.clear();
       return FALSE;
+    case WM_NOTIFY:
+      if (const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+          tips_ && header.hwndFrom == tips_ && header.code == TTN_GETDISPINFOA) {
+        FillTip(*reinterpret_cast<NMTTDISPINFOA*>(lParam));
+        return TRUE;
+      }
+      break;
   }
   if (!OnMessage(msg, wParam, lParam, result)) return FALSE;
   switch (msg) {
@@ -130,22 +140,34 @@ INT_PTR Form::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
   return TRUE;
 }
 
-std::string Form::Text(int id) const {
-  HWND item = Item(id);
-  const int length = GetWindowTextLengthA(item);
+namespace {
+
+std::string WindowText(HWND window) {
+  const int length = GetWindowTextLengthA(window);
   std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(item, text.data(), length + 1)));
+  text.resize(static_cast<size_t>(GetWindowTextA(window, text.data(), length + 1)));
   return text;
 }
+
+// Whether a one-line label's text is wider than the label, so that it shows
+// shortened.
+bool Shortened(HWND label, const std::string& text) {
+  RECT box;
+  GetClientRect(label, &box);
+  ScreenDC dc;
+  SelectGuard font(dc.Get(), reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32A(dc.Get(), text.data(), static_cast<int>(text.size()), &extent);
+  return extent.cx > box.right;
+}
+
+}  // namespace
+
+std::string Form::Text(int id) const { return WindowText(Item(id)); }
 
 void Form::SetText(int id, const std::string& text) { SetDlgItemTextA(hwnd_, id, text.c_str()); }
 
-std::string Form::Caption() const {
-  const int length = GetWindowTextLengthA(hwnd_);
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  text.resize(static_cast<size_t>(GetWindowTextA(hwnd_, text.data(), length + 1)));
-  return text;
-}
+std::string Form::Caption() const { return WindowText(hwnd_); }
 
 void Form::SetCaption(const std::string& text) { SetWindowTextA(hwnd_, text.c_str()); }
 
@@ -175,6 +197,76 @@ std::string Form::Hint(int id) const {
   char buffer[512];
   const int length = LoadStringA(Application::Instance(), static_cast<UINT>(id), buffer, sizeof buffer);
   return std::string(buffer, static_cast<size_t>(length > 0 ? length : 0));
+}
+
+void Form::FitClientArea() {
+  // Dialog units round a template's size to 1.5 x 1.625 pixels of Tahoma 8,
+  // so a window would come out a pixel off. A template made with CV_DIALOG
+  // carries its client size in pixels at 96 DPI beside it; the window takes
+  // that size, scaled with the system's DPI, and every control that reaches
+  // the template's right or bottom edge is made to reach the window's.
+  HINSTANCE instance = Application::Instance();
+  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(templateId_), RT_RCDATA);
+  if (!found || SizeofResource(instance, found) < 2 * sizeof(WORD)) return;
+  const auto* pixels = static_cast<const WORD*>(LockResource(LoadResource(instance, found)));
+  if (!pixels) return;
+  const int dpi = GetDeviceCaps(ScreenDC().Get(), LOGPIXELSY);
+  const int width = MulDiv(pixels[0], dpi, 96);
+  const int height = MulDiv(pixels[1], dpi, 96);
+  RECT was;
+  GetClientRect(hwnd_, &was);
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_STYLE)), FALSE,
+                     static_cast<DWORD>(GetWindowLongA(hwnd_, GWL_EXSTYLE)));
+  const UINT flags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+  SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top, flags);
+  for (HWND child = GetWindow(hwnd_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    RECT r;
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    const LONG right = r.right >= was.right ? width : r.right;
+    const LONG bottom = r.bottom >= was.bottom ? height : r.bottom;
+    if (right != r.right || bottom != r.bottom)
+      SetWindowPos(child, nullptr, 0, 0, right - r.left, bottom - r.top, flags);
+  }
+}
+
+void Form::SetTip(int id, const std::string& text) { AddTip(id, text); }
+
+void Form::TipWholeText(int id) { AddTip(id, std::nullopt); }
+
+void Form::AddTip(int id, const std::optional<std::string>& text) {
+  // The tooltip window is owned by this one and destroyed with it.
+  if (!tips_)
+    tips_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                            Application::Instance(), nullptr);
+  if (!tips_) return;  // a tip is a help, not a function
+  // A long path wraps at a third of the screen instead of running off it.
+  SendMessageA(tips_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 3);
+  HWND control = Item(id);
+  tipTexts_[control] = text;
+  TTTOOLINFOA tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = hwnd_;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = LPSTR_TEXTCALLBACKA;
+  SendMessageA(tips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void Form::FillTip(NMTTDISPINFOA& info) {
+  HWND control = reinterpret_cast<HWND>(info.hdr.idFrom);
+  const auto found = tipTexts_.find(control);
+  if (found == tipTexts_.end()) return;
+  if (found->second) {
+    tipShown_ = *found->second;
+  } else {
+    const std::string text = WindowText(control);
+    // An empty text shows no tip.
+    tipShown_ = Shortened(control, text) ? text : std::string();
+  }
+  info.lpszText = tipShown_.data();
 }
 
 void Form::SetIcon(int iconId) {

@@ -1,7 +1,11 @@
 #pragma once
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 
 #include "toolkit/Handles.h"
@@ -49,6 +53,12 @@ class Form {
   void SetRadioIndex(int first, int last, int index);
   // The control's hint: the string-table entry carrying the control's own ID.
   std::string Hint(int id) const;
+  // Shows `text` as the control's tooltip while the mouse rests on it.
+  void SetTip(int id, const std::string& text);
+  // Shows a label's whole text as its tooltip whenever the label shortens it
+  // with an ellipsis (SS_PATHELLIPSIS, SS_ENDELLIPSIS) to fit its width. The
+  // label needs SS_NOTIFY: a static control without it lets the mouse pass.
+  void TipWholeText(int id);
 
   // While busy, the cursor over the window says that work goes on, and Esc,
   // the close box and the cancel button call `onCancel` (nothing when it is
@@ -85,6 +95,11 @@ class Form {
 
   // Handles what a busy window does differently; true when handled.
   bool DispatchBusy(UINT msg, WPARAM wParam);
+  // Before OnInit: the client size the template states in pixels (CV_DIALOG).
+  void FitClientArea();
+  void AddTip(int id, const std::optional<std::string>& text);
+  // TTN_GETDISPINFOA: the text of the tip about to show.
+  void FillTip(NMTTDISPINFOA& info);
 
   int templateId_;
   HWND hwnd_ = nullptr;
@@ -92,6 +107,11 @@ class Form {
   INT_PTR modalResult_ = 0;
   bool busy_ = false;
   std::function<void()> onCancel_;
+  // The tooltip window, made on first use and destroyed with the window; the
+  // fixed text of each control's tip, or none for a label's whole text.
+  HWND tips_ = nullptr;
+  std::map<HWND, std::optional<std::string>> tipTexts_;
+  std::string tipShown_;
 };
 
 // Sets a window's global instance variable while it is shown and clears it

@@ -165,6 +165,22 @@ class GuideHtml(unittest.TestCase):
         self.assertTrue(links)
         self.assertEqual(links - set(re.findall(r'<h\d id="([^"]+)"', page)), set())
 
+    def test_a_release_address_replaces_the_default_one(self):
+        d = pathlib.Path(tempfile.mkdtemp())
+        default = "https://github.com/cantivox-tools/cantivox-tools/issues"
+        (d / "g.md").write_text(f"Report faults at {default}, and ask at {default} for releases.\n")
+        (d / "none.md").write_text("No address here.\n")
+        ours = "https://example.org/cv/issues"
+        self.assertEqual(run("guide-html", d / "g.md", "1", d / "g.html", ours).returncode, 0)
+        page = (d / "g.html").read_text()
+        self.assertEqual(page.count(ours), 2)
+        self.assertNotIn(default, page)
+        # A guide that does not name the default would ship without the
+        # release's address.
+        result = run("guide-html", d / "none.md", "1", d / "none.html", ours)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(default, result.stderr)
+
     def test_a_missing_picture_fails(self):
         d = pathlib.Path(tempfile.mkdtemp())
         (d / "g.md").write_text("![A window](pics/gone.png)\n")

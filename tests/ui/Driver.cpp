@@ -790,6 +790,23 @@ void PressKey(HWND target, int vk) {
   Settle(target);
 }
 
+void TypeKey(HWND top, int vk) {
+  RequireWindow(top, "type a key into");
+  if (GetForegroundWindow() != top) {
+    SetForegroundWindow(top);
+    WaitUntil([&] { return GetForegroundWindow() == top; }, Describe(top) + " in the foreground", kSendMillis);
+  }
+  INPUT keys[2] = {};
+  keys[0].type = INPUT_KEYBOARD;
+  keys[0].ki.wVk = static_cast<WORD>(vk);
+  keys[1] = keys[0];
+  keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  if (SendInput(2, keys, sizeof(INPUT)) != 2) throw DriverError("the system took no key for " + Describe(top));
+  // As for a posted key: give the program's loop a moment to take it.
+  Sleep(50);
+  Settle(top);
+}
+
 // ---- Message boxes -----------------------------------------------------------
 
 const char* IconName(Icon icon) {

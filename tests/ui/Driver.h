@@ -153,6 +153,10 @@ void LeaveEdit(HWND edit);
 // loop, so that a dialog turns Enter and Esc into its default and cancel
 // buttons.
 void PressKey(HWND target, int vk);
+// Presses a key at the keyboard, as a user does: the window comes to the
+// foreground, and the system sends the key where the program's focus is
+// (or, with the focus on no window, to its active window as a system key).
+void TypeKey(HWND top, int vk);
 // Returns once the window's thread has handled what was sent to it, or has
 // entered a modal loop, or after timeoutMs.
 void Settle(HWND window, int timeoutMs = 5000);

@@ -33,6 +33,25 @@ inline Strings Sorted(Strings items) {
 
 // The value the main window shows beside a label ("Directory:", "Version:").
 inline std::string Label(HWND main, const char* caption) { return Text(FindRightOf(Find(main, caption, "Static"))); }
+// Rests the mouse on a control and returns the text of the tooltip that
+// shows, or "" when none shows within `ms`. A tip still showing for another
+// control is waited away first.
+inline std::string TipOf(DWORD pid, HWND control, int ms = 3000) {
+  const auto shownTip = [pid] {
+    for (HWND top : TopWindows(pid))
+      if (ClassOf(top) == "tooltips_class32") return Text(top);
+    return std::string();
+  };
+  SetCursorPos(0, 0);
+  WaitUntil([&] { return shownTip().empty(); }, "no tooltip showing");
+  const RECT box = ScreenRect(control);
+  SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+  std::string tip;
+  PollFor([&] { return !(tip = shownTip()).empty(); }, ms);
+  SetCursorPos(0, 0);
+  return tip;
+}
+
 inline void ExpectToolsEnabled(HWND main, bool enabled) {
   for (const char* caption : kNeedInstallation)
     EXPECT_EQ(Enabled(Find(main, caption, "Button")), enabled) << caption;

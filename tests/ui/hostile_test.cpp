@@ -306,7 +306,7 @@ TEST_F(HostileTest, ProfileFoldersThatAreLinksFilesHiddenOrHeld) {
              "Yes");
   Acknowledge(
       "Cannot delete the profile folder \"linked\": it is a link to another folder, and the files there are not "
-      "the profile's to delete.",
+      "the profile's to delete. Remove the link yourself if the profile is to go.",
       ui::Icon::Error);
   EXPECT_EQ(FileFingerprint(kept + "\\profile.cvp"), keptProfile);
   EXPECT_EQ(FileFingerprint(kept + "\\photos\\holiday.jpg"), keptPhoto);

@@ -93,6 +93,26 @@ std::vector<int> RowsWithText(HWND window, int left, int top, int right, int bot
 
 using ui::ScreenPixel;
 
+// The game where a player has it, C:\Games\Cantivox, for the guide's
+// picture: made afresh, and removed with all it holds when the object goes.
+class PlayersInstallation {
+ public:
+  PlayersInstallation() {
+    ui::RemoveTree(path_);
+    ui::MakeDirs(path_);
+  }
+  ~PlayersInstallation() {
+    ui::RemoveTree(path_);
+    RemoveDirectoryA("C:\\Games");  // only when nothing else is there
+  }
+  PlayersInstallation(const PlayersInstallation&) = delete;
+  PlayersInstallation& operator=(const PlayersInstallation&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  const std::string path_ = "C:\\Games\\Cantivox";
+};
+
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { ui::DeleteRegistryKey(); }
@@ -108,7 +128,7 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, RegisteredInstallationShowsTheRecord) {
-  ui::TempDir game;
+  const PlayersInstallation game;
   ui::InstallGame(game.Path());
   ui::TempDir elsewhere;
   const std::string exe = ui::InstallTools(elsewhere.Path());
@@ -292,7 +312,8 @@ TEST_F(MainWindowTest, AFailedRestartKeepsTheToolRunning) {
 }
 
 // A directory too long for its label shows its end, with the middle left
-// out; the label's own text stays the whole path, for whoever reads it.
+// out; the label's own text stays the whole path, for whoever reads it, and
+// shows whole as the label's tooltip, as does a long version.
 TEST_F(MainWindowTest, LongDirectoryShowsItsEndAndKeepsTheWholeText) {
   ui::TempDir root;
   const std::string start = root / "Games of the whole family\\Singing and dancing\\Karaoke for the long winter evenings";
@@ -311,6 +332,8 @@ TEST_F(MainWindowTest, LongDirectoryShowsItsEndAndKeepsTheWholeText) {
     EXPECT_EQ(ui::Label(main, "Version:"), versionText);
     const std::vector<uint32_t> pixels = ui::StableCapture(ui::ScreenRect(label));
     ui::SaveScreenshot(main, "main-window-long-directory");
+    EXPECT_EQ(ui::TipOf(app_->Id(), label), dir);
+    EXPECT_EQ(ui::TipOf(app_->Id(), ui::FindRightOf(ui::Find(main, "Version:", "Static"))), versionText);
     app_->Kill();
     return pixels;
   };

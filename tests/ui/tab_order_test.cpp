@@ -1,5 +1,5 @@
 // The order in which Tab moves the focus through each window, driven from
-// outside with the Tab key itself.
+// outside with the Tab key itself; and the client size of each window.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -126,6 +126,43 @@ TEST_F(TabOrderTest, ComposerGoesFromTopToBottom) {
                           "No FPS limit", "Run Cantivox", "Cancel"})
     expected.push_back(ui::Find(w, box, "Button"));
   ExpectTabOrder(w, expected);
+}
+
+// Each window's client area comes out at its size in pixels exactly, not
+// as near as dialog units round to.
+TEST_F(TabOrderTest, EveryWindowComesOutAtItsPixelSize) {
+  const struct {
+    const char* button;  // in the main window; none for the main window
+    const char* caption;
+    LONG width, height;
+  } windows[] = {
+      {nullptr, kMainCaption, 669, 225},
+      {"Run Cantivox with special params", "Run Cantivox with parametrs", 391, 569},
+      {"Configuration", "Configure", 577, 170},
+      {"Profile manager", "Profile Manager", 386, 348},
+      {"Maintenance", "Maintenance", 214, 130},
+      {"About", "About", 314, 233},
+  };
+  const auto expectSize = [](HWND window, LONG width, LONG height) {
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, width) << ui::Describe(window);
+    EXPECT_EQ(client.bottom, height) << ui::Describe(window);
+  };
+  for (const auto& w : windows) {
+    const HWND window = w.button ? OpenFromMain(w.button, w.caption) : main_;
+    expectSize(window, w.width, w.height);
+    if (window == main_) continue;
+    if (std::string(w.caption) == "Profile Manager") {
+      ui::Click(ui::Find(window, "Add", "Button"));
+      const HWND editor = ui::WaitWindow(app_->Id(), "Profile");
+      expectSize(editor, 353, 159);
+      ui::PressKey(editor, VK_ESCAPE);
+      ui::WaitGone(editor);
+    }
+    ui::PressKey(window, VK_ESCAPE);
+    ui::WaitGone(window);
+  }
 }
 
 }  // namespace

@@ -55,8 +55,11 @@ inline void RunUnix(const std::string& script) {
     throw std::runtime_error("cannot run " + command);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  for (int waited = 0; GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 10) {
-    if (waited > 120000) throw std::runtime_error("the script " + base + ".sh did not finish");
+  // A deadline for a script that hangs, not a measure: making 20,000 files
+  // took over 10 s on a machine shared with other builds.
+  const ULONGLONG deadline = GetTickCount64() + 300000;
+  while (GetFileAttributesA(done.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount64() > deadline) throw std::runtime_error("the script " + base + ".sh did not finish in 5 minutes");
     Sleep(10);
   }
   DeleteFileA(done.c_str());

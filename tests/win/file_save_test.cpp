@@ -142,7 +142,8 @@ TEST(FileSave, AKilledSaveLeavesTheOldTextOrTheNew) {
   command = "\"" + command.substr(0, command.rfind('\\')) + "\\save_loop.exe\" \"" + path + "\"";
   std::minstd_rand random(7);
   for (int kill = 0; kill < 120; ++kill) {
-    STARTUPINFOA startup{sizeof startup};
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::string line = command;
     ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,

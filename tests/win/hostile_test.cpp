@@ -346,9 +346,15 @@ TEST_F(HostileFolders, DeletingALinkedProfileLeavesWhatItLinksTo) {
   ASSERT_EQ(before.size(), 3u);
   EXPECT_EQ(ErrorOf([&] { Delete("linked"); }),
             "Cannot delete the profile folder \"linked\": it is a link to another folder, and the files there "
-            "are not the profile's to delete");
+            "are not the profile's to delete. Remove the link yourself if the profile is to go");
   EXPECT_EQ(TreeFingerprints(Elsewhere()), before);
   EXPECT_EQ(Listed().count("linked"), 1u);
+
+  // Windows reads "plain." as "plain": that profile must keep its files.
+  EXPECT_EQ(ErrorOf([&] { Delete("plain."); }),
+            "Cannot delete the profile folder \"plain.\": Windows cannot address it by this name. Rename or delete "
+            "it yourself in a file manager");
+  EXPECT_EQ(Listed().count("plain"), 1u);
 
   // A link inside a profile folder is not followed either.
   MakeProfile("with-link", "[profile]\r\nname=With link\r\n");
