@@ -53,8 +53,10 @@ inline void RunUnix(const std::string& script) {
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     throw std::runtime_error("cannot run " + command);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  // For a Unix program Wine 8 forks and returns success without making a
+  // process object: the two handles it hands back are whatever lay on its
+  // stack, and closing them closes some unrelated handle of ours (once it was
+  // the thread's desktop, and no window could be made after). They are left.
   // A deadline for a script that hangs, not a measure: making 20,000 files
   // took over 10 s on a machine shared with other builds.
   const ULONGLONG deadline = GetTickCount64() + 300000;
