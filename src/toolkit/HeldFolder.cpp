@@ -83,9 +83,18 @@ DWORD LinkCount(HANDLE file) {
                                                                                           : 0;
 }
 
+// A listing's buffer. One is alive at each level of a walk while the levels
+// below it are listed, so it is left uninitialized: only the pages the
+// entries fill are touched.
+constexpr ULONG kListingSize = 65536;
+std::unique_ptr<ULONG_PTR[]> ListingBuffer() {
+  return std::make_unique_for_overwrite<ULONG_PTR[]>(kListingSize / sizeof(ULONG_PTR));
+}
+
 }  // namespace
 
-NameBuffer::NameBuffer() : buffer_((sizeof(OBJECT_NAME_INFORMATION) + 2 * 32768) / sizeof(ULONG_PTR) + 1) {}
+static_assert(sizeof(OBJECT_NAME_INFORMATION) <= 64);
+NameBuffer::NameBuffer() : buffer_(std::make_unique_for_overwrite<ULONG_PTR[]>(kSize / sizeof(ULONG_PTR))) {}
 
 HeldFolder::HeldFolder(FileHandle handle, std::wstring finalName)
     : handle_(std::move(handle)), prefix_(std::move(finalName)) {
@@ -130,17 +139,16 @@ std::optional<HeldFolder> HeldFolder::OpenSubfolder(std::wstring_view name, Entr
 }
 
 bool HeldFolder::List(const std::function<bool(const FolderEntry&)>& each) const {
-  std::vector<ULONG_PTR> buffer(65536 / sizeof(ULONG_PTR));
+  const auto buffer = ListingBuffer();
   FolderEntry entry;
   for (bool first = true;; first = false) {
     IO_STATUS_BLOCK io{};
     const NTSTATUS status =
-        NtQueryDirectoryFile(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.data(),
-                             static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)), FileDirectoryInformation, FALSE,
-                             nullptr, first);
+        NtQueryDirectoryFile(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.get(), kListingSize,
+                             FileDirectoryInformation, FALSE, nullptr, first);
     if (status == kNoMoreFiles) return true;
     if (!NT_SUCCESS(status)) return false;
-    for (auto* at = reinterpret_cast<const char*>(buffer.data());;) {
+    for (auto* at = reinterpret_cast<const char*>(buffer.get());;) {
       const auto* info = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(at);
       entry.name.assign(info->FileName, info->FileNameLength / sizeof(WCHAR));
       entry.attributes = info->FileAttributes;
@@ -156,17 +164,16 @@ bool HeldFolder::Find(std::wstring_view name, std::optional<FolderEntry>& found)
   // The platform's own matching, without regard to letter case where the
   // file system has none; a name with wildcards would match other names.
   if (name.empty() || name.find_first_of(L"*?<>\"") != std::wstring_view::npos) return true;
-  std::vector<ULONG_PTR> buffer(65536 / sizeof(ULONG_PTR));
+  const auto buffer = ListingBuffer();
   UNICODE_STRING mask = Counted(name);
   for (bool first = true;; first = false) {
     IO_STATUS_BLOCK io{};
     const NTSTATUS status =
-        NtQueryDirectoryFile(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.data(),
-                             static_cast<ULONG>(buffer.size() * sizeof(ULONG_PTR)), FileDirectoryInformation, FALSE,
-                             &mask, first);
+        NtQueryDirectoryFile(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.get(), kListingSize,
+                             FileDirectoryInformation, FALSE, &mask, first);
     if (status == kNoMoreFiles || status == kNoSuchFile) return true;
     if (!NT_SUCCESS(status)) return false;
-    for (auto* at = reinterpret_cast<const char*>(buffer.data());;) {
+    for (auto* at = reinterpret_cast<const char*>(buffer.get());;) {
       const auto* info = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(at);
       const std::wstring_view listed(info->FileName, info->FileNameLength / sizeof(WCHAR));
       if (listed == name) {

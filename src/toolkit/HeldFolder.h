@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,11 +37,14 @@ enum class EntryKind {
 class NameBuffer {
  public:
   NameBuffer();
-  void* Data() { return buffer_.data(); }
-  ULONG Size() const { return static_cast<ULONG>(buffer_.size() * sizeof(ULONG_PTR)); }
+  void* Data() { return buffer_.get(); }
+  ULONG Size() const { return kSize; }
 
  private:
-  std::vector<ULONG_PTR> buffer_;
+  // The longest name the kernel gives (32,767 characters) and its header.
+  static constexpr ULONG kSize = 2 * 32768 + 64;
+  // Left uninitialized: only the pages a name is written to are touched.
+  std::unique_ptr<ULONG_PTR[]> buffer_;
 };
 
 class HeldFolder {
