@@ -926,18 +926,24 @@ void Answer(const MsgBox& box, const std::string& button, int timeoutMs) {
 
 // ---- Screenshots -------------------------------------------------------------
 
-void Screenshot(HWND top, const std::string& pngPath) {
+namespace {
+
+// The part of the window that lies on the screen, where alone it can be
+// captured.
+RECT OnScreen(HWND top) {
   RequireWindow(top, "take a screenshot of");
   Settle(top);
   RECT r = ScreenRect(top);
-  // Only what lies on the screen can be captured.
   r.left = std::max<LONG>(r.left, 0);
   r.top = std::max<LONG>(r.top, 0);
   r.right = std::min<LONG>(r.right, GetSystemMetrics(SM_CXSCREEN));
   r.bottom = std::min<LONG>(r.bottom, GetSystemMetrics(SM_CYSCREEN));
   if (r.right <= r.left || r.bottom <= r.top)
     throw DriverError(Describe(top) + " is not on the screen");
-  const std::vector<uint32_t> pixels = StableCapture(r);
+  return r;
+}
+
+void WritePng(const std::vector<uint32_t>& pixels, const RECT& r, const std::string& pngPath) {
   std::vector<uint8_t> rgb;
   rgb.reserve(pixels.size() * 3);
   for (uint32_t p : pixels) {
@@ -948,6 +954,13 @@ void Screenshot(HWND top, const std::string& pngPath) {
   const int width = r.right - r.left;
   if (!stbi_write_png(pngPath.c_str(), width, r.bottom - r.top, 3, rgb.data(), width * 3))
     throw DriverError("cannot write " + pngPath);
+}
+
+}  // namespace
+
+void Screenshot(HWND top, const std::string& pngPath) {
+  const RECT r = OnScreen(top);
+  WritePng(StableCapture(r), r, pngPath);
 }
 
 COLORREF ScreenPixel(HWND window, int x, int y) {
@@ -972,6 +985,23 @@ std::string ScreenshotDir() {
 std::string SaveScreenshot(HWND top, const std::string& name) {
   const std::string path = Join(ScreenshotDir(), name + ".png");
   Screenshot(top, path);
+  return path;
+}
+
+std::string SaveScreenshotShowing(HWND top, const std::string& name, POINT at, COLORREF unpainted, int timeoutMs) {
+  ClientToScreen(top, &at);
+  std::vector<uint32_t> pixels;
+  RECT r{};
+  const bool shown = PollFor([&] {
+    r = OnScreen(top);
+    if (at.x < r.left || at.x >= r.right || at.y < r.top || at.y >= r.bottom) return false;
+    pixels = StableCapture(r);
+    const uint32_t p = pixels[static_cast<size_t>(at.y - r.top) * (r.right - r.left) + (at.x - r.left)];
+    return !Near(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF), unpainted, 60);
+  }, timeoutMs);
+  if (!shown) throw DriverError(Describe(top) + " was not painted within " + std::to_string(timeoutMs) + " ms");
+  const std::string path = Join(ScreenshotDir(), name + ".png");
+  WritePng(pixels, r, path);
   return path;
 }
 

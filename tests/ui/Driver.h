@@ -198,6 +198,11 @@ void Screenshot(HWND top, const std::string& pngPath);
 std::string ScreenshotDir();
 // Screenshot into ScreenshotDir()\<name>.png; returns that path.
 std::string SaveScreenshot(HWND top, const std::string& name);
+// The same, taken once a capture shows the client point `at` in another
+// colour than `unpainted`: a slow program may show its window a while before
+// it paints it, and erase it again before a later paint. Throws when no
+// capture did within the time.
+std::string SaveScreenshotShowing(HWND top, const std::string& name, POINT at, COLORREF unpainted, int timeoutMs);
 // The pixels the screen shows in `r`, rows top down, as 0x00RRGGBB.
 std::vector<uint32_t> CaptureScreen(const RECT& r);
 // The same once two captures in a row agree (a window paints some time after
