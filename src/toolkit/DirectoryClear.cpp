@@ -52,10 +52,12 @@ struct FileBatch {
   std::vector<ListedFile> files;
   std::wstring names;
 
+  // The name goes first: a file is never listed without its name, whichever
+  // of the two runs out of memory.
   void Add(const HeldFolder& folder, std::wstring_view name, DWORD attributes) {
-    files.push_back(ListedFile{&folder, static_cast<uint32_t>(names.size()), static_cast<uint32_t>(name.size()),
-                               attributes});
+    const auto at = static_cast<uint32_t>(names.size());
     names.append(name);
+    files.push_back(ListedFile{&folder, at, static_cast<uint32_t>(name.size()), attributes});
   }
   void Clear() {
     files.clear();
