@@ -11,6 +11,7 @@ extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE file, HANDLE event, PIO_AP
 
 namespace {
 
+constexpr NTSTATUS kStopped = 0;  // STATUS_SUCCESS
 constexpr NTSTATUS kNoMoreFiles = static_cast<NTSTATUS>(0x80000006L);
 constexpr NTSTATUS kNoSuchFile = static_cast<NTSTATUS>(0xC000000FL);
 constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
@@ -87,8 +88,27 @@ DWORD LinkCount(HANDLE file) {
 // below it are listed, so it is left uninitialized: only the pages the
 // entries fill are touched.
 constexpr ULONG kListingSize = 65536;
-std::unique_ptr<ULONG_PTR[]> ListingBuffer() {
-  return std::make_unique_for_overwrite<ULONG_PTR[]>(kListingSize / sizeof(ULONG_PTR));
+
+// Calls `each(name, attributes)` for every entry of `folder` whose name
+// matches `mask` (every entry where there is none), until it returns false.
+// Gives kStopped then, else the status that ended the listing: kNoMoreFiles
+// when it was complete.
+template <typename Each>
+NTSTATUS ForEachListed(HANDLE folder, UNICODE_STRING* mask, Each each) {
+  const auto buffer = std::make_unique_for_overwrite<ULONG_PTR[]>(kListingSize / sizeof(ULONG_PTR));
+  for (bool first = true;; first = false) {
+    IO_STATUS_BLOCK io{};
+    const NTSTATUS status = NtQueryDirectoryFile(folder, nullptr, nullptr, nullptr, &io, buffer.get(), kListingSize,
+                                                 FileDirectoryInformation, FALSE, mask, first);
+    if (!NT_SUCCESS(status)) return status;
+    for (auto* at = reinterpret_cast<const char*>(buffer.get());;) {
+      const auto* info = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(at);
+      if (!each(std::wstring_view(info->FileName, info->FileNameLength / sizeof(WCHAR)), info->FileAttributes))
+        return kStopped;
+      if (info->NextEntryOffset == 0) break;
+      at += info->NextEntryOffset;
+    }
+  }
 }
 
 }  // namespace
@@ -139,24 +159,14 @@ std::optional<HeldFolder> HeldFolder::OpenSubfolder(std::wstring_view name, Entr
 }
 
 bool HeldFolder::List(const std::function<bool(const FolderEntry&)>& each) const {
-  const auto buffer = ListingBuffer();
   FolderEntry entry;
-  for (bool first = true;; first = false) {
-    IO_STATUS_BLOCK io{};
-    const NTSTATUS status =
-        NtQueryDirectoryFile(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.get(), kListingSize,
-                             FileDirectoryInformation, FALSE, nullptr, first);
-    if (status == kNoMoreFiles) return true;
-    if (!NT_SUCCESS(status)) return false;
-    for (auto* at = reinterpret_cast<const char*>(buffer.get());;) {
-      const auto* info = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(at);
-      entry.name.assign(info->FileName, info->FileNameLength / sizeof(WCHAR));
-      entry.attributes = info->FileAttributes;
-      if (!IsDotName(entry.name) && !each(entry)) return true;
-      if (info->NextEntryOffset == 0) break;
-      at += info->NextEntryOffset;
-    }
-  }
+  const NTSTATUS end = ForEachListed(handle_.Get(), nullptr, [&](std::wstring_view name, DWORD attributes) {
+    if (IsDotName(name)) return true;
+    entry.name.assign(name);
+    entry.attributes = attributes;
+    return each(entry);
+  });
+  return end == kStopped || end == kNoMoreFiles;
 }
 
 bool HeldFolder::Find(std::wstring_view name, std::optional<FolderEntry>& found) const {
@@ -164,27 +174,16 @@ bool HeldFolder::Find(std::wstring_view name, std::optional<FolderEntry>& found)
   // The platform's own matching, without regard to letter case where the
   // file system has none; a name with wildcards would match other names.
   if (name.empty() || name.find_first_of(L"*?<>\"") != std::wstring_view::npos) return true;
-  const auto buffer = ListingBuffer();
   UNICODE_STRING mask = Counted(name);
-  for (bool first = true;; first = false) {
-    IO_STATUS_BLOCK io{};
-    const NTSTATUS status =
-        NtQueryDirectoryFile(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.get(), kListingSize,
-                             FileDirectoryInformation, FALSE, &mask, first);
-    if (status == kNoMoreFiles || status == kNoSuchFile) return true;
-    if (!NT_SUCCESS(status)) return false;
-    for (auto* at = reinterpret_cast<const char*>(buffer.get());;) {
-      const auto* info = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(at);
-      const std::wstring_view listed(info->FileName, info->FileNameLength / sizeof(WCHAR));
-      if (listed == name) {
-        found = FolderEntry{std::wstring(listed), info->FileAttributes};
-        return true;
-      }
-      if (!found && !IsDotName(listed)) found = FolderEntry{std::wstring(listed), info->FileAttributes};
-      if (info->NextEntryOffset == 0) break;
-      at += info->NextEntryOffset;
+  const NTSTATUS end = ForEachListed(handle_.Get(), &mask, [&](std::wstring_view listed, DWORD attributes) {
+    if (listed == name) {
+      found = FolderEntry{std::wstring(listed), attributes};
+      return false;
     }
-  }
+    if (!found && !IsDotName(listed)) found = FolderEntry{std::wstring(listed), attributes};
+    return true;
+  });
+  return end == kStopped || end == kNoMoreFiles || end == kNoSuchFile;
 }
 
 FileHandle HeldFolder::OpenEntry(std::wstring_view name) const {
